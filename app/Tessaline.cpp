@@ -1,0 +1,129 @@
+#include "app/Tessaline.h"
+
+#include "form/ErrorDispatcher.h"
+#include "reveal/EffectCatalogue.h"
+
+#include <QFile>
+#include <QIcon>
+
+using form::TwipsRect;
+
+namespace {
+
+QString resourceText(const QString &path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+Tessaline::Tessaline(QWidget *parent)
+    : Form(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("www.example.org  Информационни технологии - вид ефекти "));
+    setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    setClientSizeTwips(7485, 5670);
+    setBackColor(0x00FFC0C0);
+    setFont(QFont(QStringLiteral("Times New Roman"), 12, QFont::Normal));
+
+    createControls();
+    connectHandlers();
+    form::dispatch([this] { Form_Load(); });
+}
+
+QString Tessaline::title() {
+    return QStringLiteral("Tessaline");
+}
+
+void Tessaline::createControls() {
+    auto *cover = new form::PictureBox;
+    cover->setObjectName(QStringLiteral("Picture1(2)"));
+    place(cover, TwipsRect{5760, 3000, 960, 840});
+    cover->setSizeTwips(960, 840);
+    cover->setPicture(QImage(QStringLiteral(":/cover.jpg")));
+    cover->hide();
+    Picture1.add(2, cover);
+
+    Text1 = new form::TextBox;
+    Text1->setObjectName(QStringLiteral("Text1"));
+    place(Text1, TwipsRect{120, 3360, 7215, 2175});
+    Text1->setPlainText(resourceText(QStringLiteral(":/description.txt")));
+
+    const QList<QStringList> tables = reveal::effectTables();
+    for (int k = int(m_orderTables.size()) - 1; k >= 0; --k) {
+        for (const QString &entry : tables.value(k))
+            m_orderTables[std::size_t(k)].addItem(entry);
+        List2.add(k, &m_orderTables[std::size_t(k)]);
+    }
+
+    Command2 = new form::CommandButton;
+    Command2->setObjectName(QStringLiteral("Command2"));
+    place(Command2, TwipsRect{3240, 2880, 975, 375});
+    Command2->setText(QStringLiteral("Покажи"));
+    Command2->setBackColor(0x008080FF);
+
+    Timer1 = new form::Timer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(50);
+
+    List1 = new form::ListBox;
+    List1->setObjectName(QStringLiteral("List1"));
+    place(List1, TwipsRect{3360, 840, 735, 2055});
+    List1->addItems(reveal::effectNames());
+
+    auto *display = new form::PictureBox;
+    display->setObjectName(QStringLiteral("Picture1(1)"));
+    place(display, TwipsRect{4320, 480, 3000, 2800});
+    display->setSizeTwips(3000, 2800);
+    Picture1.add(1, display);
+
+    auto *source = new form::PictureBox;
+    source->setObjectName(QStringLiteral("Picture1(0)"));
+    place(source, TwipsRect{120, 480, 3000, 2800});
+    source->setSizeTwips(3000, 2800);
+    source->setPicture(QImage(QStringLiteral(":/source.jpg")));
+    Picture1.add(0, source);
+
+    auto *effectCaption = new form::Label;
+    effectCaption->setObjectName(QStringLiteral("Label1(1)"));
+    place(effectCaption, TwipsRect{3240, 480, 975, 375});
+    effectCaption->setText(QStringLiteral("ефект"));
+    effectCaption->setBackColor(0x0080C0FF);
+    Label1.add(1, effectCaption);
+
+    auto *titleCaption = new form::Label;
+    titleCaption->setObjectName(QStringLiteral("Label1(0)"));
+    place(titleCaption, TwipsRect{840, 0, 5775, 375});
+    titleCaption->setText(title());
+    titleCaption->setBackColor(0x0080C0FF);
+    Label1.add(0, titleCaption);
+
+    // Labels are drawn on the form itself, beneath every windowed control.
+    effectCaption->lower();
+    titleCaption->lower();
+
+    setTabOrder(&Picture1(0), &Picture1(1));
+    setTabOrder(&Picture1(1), List1);
+    setTabOrder(List1, Command2);
+    setTabOrder(Command2, Text1);
+}
+
+void Tessaline::connectHandlers() {
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { form::dispatch([this] { Command2_Click(); }); });
+    connect(Timer1, &form::Timer::timer, this,
+            [this] { form::dispatch([this] { Timer1_Timer(); }); });
+    connect(this, &Form::clicked, this, [this] { form::dispatch([this] { Form_Click(); }); });
+}
+
+void Tessaline::Form_Load() {
+    ResetControls();
+    Timer1->setEnabled(false);
+    Picture1(1).setPicture(Picture1(2).picture());
+}
+
+void Tessaline::ResetControls() {
+    List1->setListIndex(0);
+    Timer1->setEnabled(false);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "form/CommandButton.h"
+#include "form/ControlArray.h"
+#include "form/Form.h"
+#include "form/ItemList.h"
+#include "form/Label.h"
+#include "form/ListBox.h"
+#include "form/PictureBox.h"
+#include "form/RandomSequence.h"
+#include "form/TextBox.h"
+#include "form/Timer.h"
+
+#include <array>
+
+// The program's one window. Its handlers live beside what they drive: the
+// layout and start-up here, the reveal in reveal/, the dot burst in burst/.
+class Tessaline : public form::Form {
+    Q_OBJECT
+
+public:
+    explicit Tessaline(QWidget *parent = nullptr);
+
+    static QString title();
+
+    // The controls, in the order the window creates them.
+    form::ControlArray<form::PictureBox> Picture1;
+    form::TextBox *Text1 = nullptr;
+    form::ControlArray<form::ItemList> List2;
+    form::CommandButton *Command2 = nullptr;
+    form::Timer *Timer1 = nullptr;
+    form::ListBox *List1 = nullptr;
+    form::ControlArray<form::Label> Label1;
+
+    // The reveal's state: the step the next tick paints, and the chosen effect.
+    quint8 CurrentStep = 0;
+    quint8 EffectNo = 0;
+
+    void Form_Load();
+    void Command2_Click();
+    void Timer1_Timer();
+    void Form_Click();
+
+private:
+    void createControls();
+    void connectHandlers();
+
+    void ResetControls();
+    void StartEffect();
+    void ShowStep(const quint8 &step);
+
+    std::array<form::ItemList, 69> m_orderTables;
+    form::RandomSequence m_random;
+};

@@ -1,0 +1,64 @@
+#include "form/CommandButton.h"
+
+#include <QPainter>
+
+namespace form {
+
+namespace {
+
+// The classic two-pixel bevel: light outside top-left, dark outside
+// bottom-right, and a softer pair inside. A pressed button swaps them.
+void drawBevel(QPainter &p, QRect r, bool sunken) {
+    const QColor white(255, 255, 255), light(223, 223, 223), shadow(128, 128, 128), dark(0, 0, 0);
+    const QColor outerLit = sunken ? dark : white, outerDim = sunken ? white : dark;
+    const QColor innerLit = sunken ? shadow : light, innerDim = sunken ? light : shadow;
+    auto frame = [&p](QRect box, const QColor &lit, const QColor &dim) {
+        p.setPen(lit);
+        p.drawLine(box.topLeft(), box.topRight() - QPoint(1, 0));
+        p.drawLine(box.topLeft(), box.bottomLeft() - QPoint(0, 1));
+        p.setPen(dim);
+        p.drawLine(box.bottomLeft(), box.bottomRight());
+        p.drawLine(box.topRight(), box.bottomRight());
+    };
+    frame(r, outerLit, outerDim);
+    frame(r.adjusted(1, 1, -1, -1), innerLit, innerDim);
+}
+
+} // namespace
+
+CommandButton::CommandButton(QWidget *parent)
+    : QPushButton(parent) {
+    setAutoDefault(false);
+}
+
+void CommandButton::setBackColor(ColorRef color) {
+    m_backColor = color;
+    update();
+}
+
+void CommandButton::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    const QRect r = rect();
+    const bool sunken = isDown();
+    p.fillRect(r, toQColor(m_backColor));
+    drawBevel(p, r, sunken);
+
+    const QRect textArea = r.adjusted(2, 2, -2, -2).translated(sunken ? 1 : 0, sunken ? 1 : 0);
+    if (isEnabled()) {
+        p.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
+        p.drawText(textArea, Qt::AlignCenter, text());
+    } else {
+        // Greyed out: an engraved caption.
+        p.setPen(QColor(255, 255, 255));
+        p.drawText(textArea.translated(1, 1), Qt::AlignCenter, text());
+        p.setPen(QColor(128, 128, 128));
+        p.drawText(textArea, Qt::AlignCenter, text());
+    }
+    if (hasFocus()) {
+        QPen dots(QColor(0, 0, 0), 1, Qt::DotLine);
+        p.setPen(dots);
+        p.drawRect(r.adjusted(4, 4, -5, -5));
+    }
+}
+
+} // namespace form

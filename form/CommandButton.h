@@ -1,0 +1,27 @@
+#pragma once
+
+#include "form/ColorRef.h"
+
+#include <QPushButton>
+
+namespace form {
+
+// A command button in the graphical style: a raised bevel around a face of its
+// own back colour, drawn flat and exact.
+class CommandButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    explicit CommandButton(QWidget *parent = nullptr);
+
+    void setBackColor(ColorRef color);
+    ColorRef backColor() const { return m_backColor; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    ColorRef m_backColor = 0xC0C0C0;
+};
+
+} // namespace form

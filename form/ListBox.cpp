@@ -1,0 +1,26 @@
+#include "form/ListBox.h"
+
+#include "form/RuntimeError.h"
+
+namespace form {
+
+ListBox::ListBox(QWidget *parent)
+    : QListWidget(parent) {
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setUniformItemSizes(true);
+}
+
+void ListBox::setListIndex(int index) {
+    if (index < -1 || index >= count())
+        throw RuntimeError(380, QStringLiteral("Invalid property value"));
+    setCurrentRow(index);
+}
+
+QString ListBox::list(int index) const {
+    const QListWidgetItem *entry = item(index);
+    return entry ? entry->text() : QString();
+}
+
+} // namespace form

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QFrame>
+#include <QImage>
+
+#include <vector>
+
+namespace form {
+
+// A picture box: shows its picture at natural size from the top-left corner
+// inside its border, clipped. PaintPicture draws over it and shows at once.
+// Whatever was drawn stays through repaints (an expose, a change of screen or
+// scale); only assigning a picture discards it.
+class PictureBox : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    QImage picture() const { return m_picture; }
+    void setPicture(const QImage &picture);
+
+    // The outer size in twips, as laid out.
+    float widthTwips() const { return m_widthTwips; }
+    float heightTwips() const { return m_heightTwips; }
+    void setSizeTwips(float width, float height);
+
+    // Copies a rectangle of a picture (laid out at natural size from the
+    // origin) onto the box's inner area. Every coordinate is in twips from
+    // the inner top-left corner.
+    void PaintPicture(const QImage &picture, float destLeft, float destTop, float destWidth,
+                      float destHeight, float sourceLeft, float sourceTop, float sourceWidth,
+                      float sourceHeight);
+
+    // What the box's inner area shows, one device pixel per image pixel.
+    QImage surface() const { return m_surface; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    struct Stroke {
+        QImage picture;
+        float dest[4];
+        float source[4];
+    };
+
+    void ensureSurface();
+    void renderPicture();
+    void renderStroke(const Stroke &stroke);
+
+    QImage m_picture;
+    std::vector<Stroke> m_strokes;
+    QImage m_surface;
+    qreal m_surfaceRatio = 0;
+    float m_widthTwips = 0;
+    float m_heightTwips = 0;
+};
+
+} // namespace form

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+namespace form {
+
+// The form's timer. Ticks come no sooner than the interval, as queued events
+// between other events; one that falls due during a handler is delivered once,
+// after it. Setting the interval while enabled restarts the countdown.
+class Timer : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Timer(QObject *parent = nullptr);
+
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+
+    int interval() const { return m_interval; }
+    void setInterval(int milliseconds);
+
+signals:
+    void timer();
+
+private:
+    void restart();
+
+    QTimer m_timer;
+    bool m_enabled = true;
+    int m_interval = 0;
+};
+
+} // namespace form

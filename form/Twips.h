@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QRect>
+
+// Every position and size of the form is in twips: 1/1440 inch, 15 to a
+// logical pixel. This is the one place that converts between the two.
+namespace form {
+
+inline constexpr int kTwipsPerPixel = 15;
+
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// A twips coordinate on a surface of the given device-pixel ratio. Edges are
+// converted, never sizes, so that rectangles that share an edge in twips
+// share it in pixels too: no gap and no overlap.
+int twipsToDevice(double twips, qreal devicePixelRatio = 1.0);
+
+// The logical-pixel rectangle that a control laid out in twips occupies.
+QRect pixelRect(const TwipsRect &twips);
+
+// The device-pixel rectangle of a twips rectangle on a surface.
+QRect deviceRect(double left, double top, double width, double height, qreal devicePixelRatio);
+
+double pixelsToTwips(double pixels);
+
+} // namespace form

@@ -1,15 +1,12 @@
+#include "app/ApplicationSetup.h"
 #include "app/Tessaline.h"
 
-#include "form/ErrorDispatcher.h"
-
 #include <QApplication>
-#include <QStyleFactory>
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     QApplication app(argc, argv);
-    QApplication::setApplicationName(Tessaline::title());
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
-    form::setApplicationTitle(Tessaline::title());
+    setUpApplication(app);
 
     Tessaline window;
     window.show();

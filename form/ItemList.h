@@ -8,6 +8,7 @@ namespace form {
 class ItemList {
 public:
     void addItem(const QString &text) { m_items.append(text); }
+    void clear() { m_items.clear(); }
 
     // Entry i; an index past the end reads as an empty text.
     QString list(int index) const;

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian or Ubuntu machine, builds Tessaline, and then
+#   ./build.sh run    starts the program
+#   ./build.sh test   runs every test, headless
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    fonts-liberation fontconfig
+    xvfb xdotool x11-utils python3
+)
+
+set_up() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build -j"$(nproc)"
+}
+
+case "${1:-run}" in
+run)
+    set_up
+    build
+    exec ./build/app/tessaline
+    ;;
+test)
+    set_up
+    build
+    cd build
+    ctest --output-on-failure --timeout 600
+    ;;
+*)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac

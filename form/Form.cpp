@@ -4,6 +4,9 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
+#include <cmath>
+
 namespace form {
 
 Form::Form(QWidget *parent)
@@ -56,6 +59,33 @@ void Form::ensureDrawing() {
     m_drawing.fill(Qt::transparent);
 }
 
+void Form::ensureDisc(int diameter) {
+    if (int(m_disc.size()) == diameter)
+        return;
+    // A pixel belongs to the disc when its centre lies inside the circle, so
+    // the disc is as wide as it is tall and the same seen from every side.
+    m_disc.clear();
+    const double radius = diameter / 2.0;
+    for (int row = 0; row < diameter; ++row) {
+        const double dy = row + 0.5 - radius;
+        const double halfChord = std::sqrt(radius * radius - dy * dy);
+        const int offset = int(std::ceil(radius - halfChord - 0.5));
+        m_disc.push_back({offset, diameter - 2 * offset});
+    }
+}
+
+QRegion Form::uncovered(const QRect &area) const {
+    // The controls lie over the surface: what is under them is never seen, and
+    // showing the surface must not make them paint again.
+    QRegion region(area & rect());
+    for (QObject *child : children()) {
+        const auto *control = qobject_cast<const QWidget *>(child);
+        if (control && !control->isWindow() && control->isVisibleTo(this))
+            region -= control->geometry();
+    }
+    return region;
+}
+
 qint64 Form::refreshIntervalNs() const {
     const qreal hz = screen() && screen()->refreshRate() > 1 ? screen()->refreshRate() : 60.0;
     return qint64(1e9 / hz);
@@ -63,19 +93,33 @@ qint64 Form::refreshIntervalNs() const {
 
 void Form::PSet(float x, float y, ColorRef color) {
     ensureDrawing();
-    const int radius = m_drawWidth / 2;
-    const QRect disc(twipsToDevice(x) - radius, twipsToDevice(y) - radius, m_drawWidth,
-                     m_drawWidth);
-    QPainter p(&m_drawing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(toQColor(color)); // no antialiasing: every pixel is the exact colour
-    if (m_drawWidth <= 1)
-        p.fillRect(disc, toQColor(color));
-    else
-        p.drawEllipse(disc);
-    p.end();
+    const qreal ratio = m_drawing.devicePixelRatio();
+    const int diameter = int(std::lround(m_drawWidth * ratio));
+    ensureDisc(diameter);
 
-    m_unshown |= disc;
+    // The disc's corner in device pixels, half the pen width up and left of
+    // the point: the disc is centred on it to the nearest device pixel.
+    const double half = pixelsToTwips(m_drawWidth / 2.0);
+    const int left = twipsToDevice(x - half, ratio);
+    const int top = twipsToDevice(y - half, ratio);
+    const QRgb pixel = toQColor(color).rgb(); // opaque, so premultiplied as it is
+    for (int row = 0; row < diameter; ++row) {
+        const int py = top + row;
+        if (py < 0 || py >= m_drawing.height())
+            continue;
+        const DiscRow &run = m_disc[std::size_t(row)];
+        const int from = qMax(left + run.offset, 0);
+        const int to = qMin(left + run.offset + run.length, m_drawing.width());
+        if (from < to) {
+            auto *line = reinterpret_cast<QRgb *>(m_drawing.scanLine(py));
+            std::fill(line + from, line + to, pixel);
+        }
+    }
+
+    const QRect logical =
+        QRectF(left / ratio, top / ratio, diameter / ratio, diameter / ratio).toAlignedRect();
+    m_unshown |= logical;
+    m_drawn |= logical;
     if (!m_sinceShown.isValid() || m_sinceShown.nsecsElapsed() >= refreshIntervalNs())
         present();
 }
@@ -83,8 +127,15 @@ void Form::PSet(float x, float y, ColorRef color) {
 void Form::present() {
     if (m_unshown.isEmpty())
         return;
-    repaint(m_unshown & rect());
+    const QRegion visible = uncovered(m_unshown);
     m_unshown = QRect();
+    // Dots that all lie under controls need no present, and the next one that
+    // shows goes out at once.
+    if (visible.isEmpty())
+        return;
+    repaint(visible);
+    // Counted from the end of the present: a compositor that holds presents
+    // back then never makes every dot wait for one.
     m_sinceShown.start();
     ++m_presentCount;
 }
@@ -94,16 +145,21 @@ void Form::Cls() {
         return;
     m_drawing.fill(Qt::transparent);
     m_unshown = QRect();
-    update();
+    // Erasing is as immediate as drawing: the dots are off the screen before
+    // the handler goes on, and nothing else is painted again.
+    const QRegion erased = uncovered(m_drawn);
+    m_drawn = QRect();
+    if (!erased.isEmpty())
+        repaint(erased);
 }
 
 void Form::paintEvent(QPaintEvent *event) {
     if (m_drawing.isNull())
         return;
     QPainter p(this);
-    p.drawImage(event->rect(), m_drawing,
-                QRectF(QPointF(event->rect().topLeft()) * m_drawing.devicePixelRatio(),
-                       QSizeF(event->rect().size()) * m_drawing.devicePixelRatio()));
+    const qreal ratio = m_drawing.devicePixelRatio();
+    for (const QRect &r : event->region() & uncovered(rect()))
+        p.drawImage(r, m_drawing, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
 }
 
 void Form::mousePressEvent(QMouseEvent *event) {

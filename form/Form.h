@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <vector>
+
 namespace form {
 
 // A top-level form with a fixed-single border, laid out in twips. Its own
@@ -32,14 +34,18 @@ public:
     int DrawWidth() const { return m_drawWidth; }
     void setDrawWidth(int pixels) { m_drawWidth = pixels; }
 
-    // Draws a point, a filled disc DrawWidth pixels across, at (x, y) in twips.
-    // It reaches the screen by the next display refresh at the latest.
+    // Draws a point, a filled disc DrawWidth pixels across centred on (x, y) in
+    // twips, in exactly the given colour. It reaches the screen by the next
+    // display refresh at the latest.
     void PSet(float x, float y, ColorRef color);
-    // Erases everything drawn on the surface, leaving the back colour.
+    // Erases everything drawn on the surface, at once, leaving the controls
+    // and the back colour.
     void Cls();
     // Shows at once whatever has been drawn and not yet shown.
     void present();
 
+    // The surface's drawing, one device pixel per image pixel, transparent
+    // where nothing is drawn; and how many times drawing reached the screen.
     QImage drawing() const { return m_drawing; }
     int presentCount() const { return m_presentCount; }
 
@@ -55,8 +61,17 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    // One row of a disc: where it starts from the disc's left edge, and how
+    // many pixels it spans.
+    struct DiscRow {
+        int offset;
+        int length;
+    };
+
     void centreOnScreen();
     void ensureDrawing();
+    void ensureDisc(int diameter);
+    QRegion uncovered(const QRect &area) const;
     qint64 refreshIntervalNs() const;
 
     ColorRef m_backColor = 0x8000000F;
@@ -67,7 +82,9 @@ private:
     bool m_pressed = false;
 
     QImage m_drawing;
-    QRect m_unshown;
+    std::vector<DiscRow> m_disc;
+    QRect m_unshown; // drawn since the last present, in logical pixels
+    QRect m_drawn;   // drawn since the last Cls
     QElapsedTimer m_sinceShown;
     int m_presentCount = 0;
 };

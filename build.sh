@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian or Ubuntu machine, builds Tessaline, and then
 #   ./build.sh run    starts the program
-#   ./build.sh test   runs every test, headless
+#   ./build.sh test   runs every test, headless, then builds the .deb,
+#                     installs it and starts the installed program once
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,6 +11,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation fontconfig
     xvfb xdotool x11-utils python3
+    libxcb1-dev dpkg-dev file desktop-file-utils appstream
 )
 
 set_up() {
@@ -41,6 +43,8 @@ test)
     build
     cd build
     ctest --output-on-failure --timeout 600
+    # The .deb: built, validated, installed with apt and started once.
+    bash ../packaging/check-package.sh .
     ;;
 *)
     echo "usage: $0 [run|test]" >&2

@@ -16,6 +16,12 @@ QString resourceText(const QString &path) {
     return QString::fromUtf8(file.readAll());
 }
 
+// What a screen reader announces for a control.
+void describe(QWidget *control, const QString &name, const QString &description) {
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+}
+
 } // namespace
 
 Tessaline::Tessaline(QWidget *parent)
@@ -107,6 +113,24 @@ void Tessaline::createControls() {
     setTabOrder(&Picture1(1), List1);
     setTabOrder(List1, Command2);
     setTabOrder(Command2, Text1);
+
+    describe(&Picture1(0), QStringLiteral("Изходна снимка"),
+             QStringLiteral("Снимката, която ефектът пренася плочка по плочка в дясното поле."));
+    describe(&Picture1(1), QStringLiteral("Поле на ефекта"),
+             QStringLiteral("Показва покриващата снимка и я заменя с изходната плочка по плочка, "
+                            "в реда на избрания ефект."));
+    describe(List1, QStringLiteral("Списък с ефекти"),
+             QStringLiteral("Номерата на ефектите от 01 до 69; стрелките нагоре и надолу избират "
+                            "ефект."));
+    describe(Command2, QStringLiteral("Покажи"),
+             QStringLiteral("Започва избрания ефект; докато той тече, бутонът е неактивен."));
+    describe(Text1, QStringLiteral("Описание на проекта"),
+             QStringLiteral("Текст за проекта, който може да се чете и превърта, но не и да се "
+                            "променя."));
+    describe(&Label1(1), Label1(1).text(), QStringLiteral("Надпис над списъка с ефекти."));
+    describe(&Label1(0), Label1(0).text(), QStringLiteral("Заглавието на програмата."));
+    setAccessibleDescription(QStringLiteral("Изберете ефект и натиснете „Покажи“; щракване върху "
+                                            "фона на прозореца пръска цветни точки."));
 }
 
 void Tessaline::connectHandlers() {

@@ -1,10 +1,81 @@
 #include "app/ApplicationSetup.h"
+#include "app/DisplayCheck.h"
 #include "app/Tessaline.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 
-int main(int argc, char *argv[])
-{
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+void printLine(FILE *stream, const QString &line) {
+    std::fputs(qPrintable(line + u'\n'), stream);
+}
+
+// The name the program was called by, to begin each error message with.
+QString programName(int argc, char *argv[]) {
+    return argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName()
+                    : QStringLiteral("tessaline");
+}
+
+// Answers --help, --version and mistakes on the command line. None of them
+// needs a display, so they work from a text console too. Returns the exit
+// status when the program ends here, nothing when the window is to open.
+std::optional<int> answerCommandLine(int argc, char *argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QString program = programName(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Shows 69 tile-by-tile transitions between two photographs, and a burst "
+                       "of coloured dots on a click of the window's background."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+
+    if (!parser.parse(arguments)) {
+        printLine(stderr, program + QStringLiteral(": ") + parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        // The help text names the program as it was called, which it learns
+        // from an application object; a console one needs no display.
+        QCoreApplication console(argc, argv);
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        printLine(stdout, QCoreApplication::applicationName() + u' ' +
+                              QCoreApplication::applicationVersion());
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        printLine(stderr, program + QStringLiteral(": unexpected argument '") +
+                              parser.positionalArguments().constFirst() + u'\'');
+        return 2;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    describeApplication();
+    if (const std::optional<int> status = answerCommandLine(argc, argv))
+        return *status;
+    if (const QString problem = displayProblem(); !problem.isEmpty()) {
+        printLine(stderr, programName(argc, argv) + QStringLiteral(": ") + problem);
+        return 1;
+    }
+
     QApplication app(argc, argv);
     setUpApplication(app);
 

@@ -12,13 +12,13 @@ void drawBevel(QPainter &p, QRect r, bool sunken) {
     const QColor white(255, 255, 255), light(223, 223, 223), shadow(128, 128, 128), dark(0, 0, 0);
     const QColor outerLit = sunken ? dark : white, outerDim = sunken ? white : dark;
     const QColor innerLit = sunken ? shadow : light, innerDim = sunken ? light : shadow;
+    // One-pixel strips, not lines: a line straddles its pixel's edge and
+    // leaves a sliver of the face outside the bevel on a high-density screen.
     auto frame = [&p](QRect box, const QColor &lit, const QColor &dim) {
-        p.setPen(lit);
-        p.drawLine(box.topLeft(), box.topRight() - QPoint(1, 0));
-        p.drawLine(box.topLeft(), box.bottomLeft() - QPoint(0, 1));
-        p.setPen(dim);
-        p.drawLine(box.bottomLeft(), box.bottomRight());
-        p.drawLine(box.topRight(), box.bottomRight());
+        p.fillRect(box.left(), box.top(), box.width() - 1, 1, lit);
+        p.fillRect(box.left(), box.top(), 1, box.height() - 1, lit);
+        p.fillRect(box.left(), box.bottom(), box.width(), 1, dim);
+        p.fillRect(box.right(), box.top(), 1, box.height(), dim);
     };
     frame(r, outerLit, outerDim);
     frame(r.adjusted(1, 1, -1, -1), innerLit, innerDim);

@@ -2,11 +2,32 @@
 
 #include "form/Twips.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+
+#ifdef TESSALINE_HAVE_XCB
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#endif
 
 namespace form {
 
 namespace {
+
+// A repaint hands the pixels to the window system and goes on. An X server
+// may draw them only later, when the next step's countdown is already
+// running, so that on a busy machine two tiles show closer together than
+// their interval. A round trip to the server means it has drawn them.
+void waitUntilDrawn() {
+#ifdef TESSALINE_HAVE_XCB
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (xcb_connection_t *connection = x11 ? x11->connection() : nullptr)
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+#endif
+}
 
 // The picture as it appears at a device-pixel ratio: each picture pixel
 // becomes a block of device pixels, with edges rounded the same way as tiles.
@@ -56,6 +77,7 @@ void PictureBox::PaintPicture(const QImage &picture, float destLeft, float destT
     // Drawing is immediate: it is on screen before the handler goes on.
     const QRect dest = deviceRect(destLeft, destTop, destWidth, destHeight, 1.0);
     repaint(dest.translated(contentsRect().topLeft()).adjusted(-1, -1, 1, 1) & contentsRect());
+    waitUntilDrawn();
 }
 
 void PictureBox::ensureSurface() {

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Builds the .deb from a built tree, installs it with apt, checks what it put
+# in place, and starts the installed program once on a virtual X display.
+#   packaging/check-package.sh BUILD_DIR
+# Needs cpack, dpkg-dev, file, desktop-file-utils, appstream, xvfb, xdotool
+# and x11-utils; installs system-wide, so it runs as root or through sudo.
+set -euo pipefail
+
+build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
+app_id=org.example.Tessaline
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+step() { printf '== %s\n' "$*"; }
+fail() { printf 'check-package: %s\n' "$*" >&2; exit 1; }
+
+step "building the package"
+rm -f "$build"/tessaline_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(echo "$build"/tessaline_*.deb)
+[ -f "$deb" ] || fail "cpack made no .deb"
+version=$(dpkg-deb -f "$deb" Version)
+dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "no computed dependencies"
+
+step "installing $(basename "$deb")"
+# --reinstall: a rebuilt package of the same version must still replace the old.
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$deb" >/dev/null
+
+step "validating the desktop entry and the metainfo"
+desktop=/usr/share/applications/$app_id.desktop
+desktop-file-validate "$desktop"
+appstreamcli validate --no-net "/usr/share/metainfo/$app_id.metainfo.xml"
+for icon in 32x32 128x128; do
+    [ -f "/usr/share/icons/hicolor/$icon/apps/$app_id.png" ] || fail "no $icon icon"
+done
+[ -f /usr/share/man/man1/tessaline.1 ] || fail "no man page"
+
+step "running the installed program"
+[ "$(/usr/bin/tessaline --version)" = "Tessaline $version" ] || fail "wrong --version"
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/tessaline 2>/dev/null || status=$?
+[ $status -eq 1 ] || fail "without a display the program exited with $status, not 1"
+
+tmp=$(mktemp -d)
+xvfb="" program=""
+cleanup() {
+    [ -z "$program" ] || kill "$program" 2>/dev/null || true
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display itself and tells its number on fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do
+    [ -s "$tmp/display" ] && break
+    sleep 0.1
+done
+[ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+export DISPLAY=":$(cat "$tmp/display")"
+
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR /usr/bin/tessaline 2>"$tmp/program.log" &
+program=$!
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
+window=$(timeout 20 xdotool search --sync --onlyvisible --class "$wm_class" | head -n 1) ||
+    fail "no window appeared: $(cat "$tmp/program.log")"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+echo "window $window: ${WIDTH}x${HEIGHT}, $(xprop -id "$window" WM_CLASS _NET_WM_NAME | tr '\n' ' ')"
+[ "${WIDTH}x${HEIGHT}" = 499x378 ] || fail "the window is ${WIDTH}x${HEIGHT}, not 499x378"
+kill -0 "$program" || fail "the program ended on its own"
+kill "$program"
+wait "$program" 2>/dev/null || true
+program=""
+step "package ok"

@@ -105,9 +105,16 @@ void PictureBox::renderStroke(const Stroke &stroke) {
         deviceRect(stroke.dest[0], stroke.dest[1], stroke.dest[2], stroke.dest[3], ratio);
     const QRect source =
         deviceRect(stroke.source[0], stroke.source[1], stroke.source[2], stroke.source[3], ratio);
+    // A reveal copies from the same picture at every step: scale it once.
+    if (m_strokeSourceKey != stroke.picture.cacheKey() || m_strokeSource.isNull() ||
+        m_strokeSourceRatio != ratio) {
+        m_strokeSource = atRatio(stroke.picture, ratio);
+        m_strokeSourceKey = stroke.picture.cacheKey();
+        m_strokeSourceRatio = ratio;
+    }
     QPainter p(&m_surface);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(dest, atRatio(stroke.picture, ratio), source);
+    p.drawImage(dest, m_strokeSource, source);
 }
 
 void PictureBox::paintEvent(QPaintEvent *event) {

@@ -53,6 +53,9 @@ private:
     std::vector<Stroke> m_strokes;
     QImage m_surface;
     qreal m_surfaceRatio = 0;
+    QImage m_strokeSource; // the last picture copied from, at the surface's ratio
+    qint64 m_strokeSourceKey = 0;
+    qreal m_strokeSourceRatio = 0;
     float m_widthTwips = 0;
     float m_heightTwips = 0;
 };

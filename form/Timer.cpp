@@ -5,8 +5,13 @@ namespace form {
 Timer::Timer(QObject *parent)
     : QObject(parent) {
     m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setSingleShot(false);
-    connect(&m_timer, &QTimer::timeout, this, &Timer::timer);
+    // Each countdown starts when the previous tick is delivered, not when it
+    // fell due: a late tick never makes the next one come sooner.
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        restart();
+        emit timer();
+    });
 }
 
 void Timer::setEnabled(bool enabled) {

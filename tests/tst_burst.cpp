@@ -1,4 +1,4 @@
-#include "app/ApplicationSetup.h"
+#include "WindowTestMain.h"
 #include "app/Tessaline.h"
 #include "form/LenientNumber.h"
 #include "form/Palette.h"
@@ -344,11 +344,6 @@ private:
     std::unique_ptr<Tessaline> m_window;
 };
 
-int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
-    setUpApplication(app);
-    TestBurst test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSALINE_WINDOW_TEST_MAIN(TestBurst)
 
 #include "tst_burst.moc"

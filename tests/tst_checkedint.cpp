@@ -8,8 +8,7 @@ class TestCheckedInt : public QObject {
     Q_OBJECT
 
 private slots:
-    void conversionsOverflowExactlyAtTheirBounds()
-    {
+    void conversionsOverflowExactlyAtTheirBounds() {
         QCOMPARE(toByte(0), quint8(0));
         QCOMPARE(toByte(255), quint8(255));
         QVERIFY_THROWS_EXCEPTION(RuntimeError, toByte(256));
@@ -24,8 +23,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(RuntimeError, toLong(2147483648LL));
     }
 
-    void overflowIsErrorSixNeverAWrap()
-    {
+    void overflowIsErrorSixNeverAWrap() {
         try {
             checkedAdd<qint16>(32767, 1);
             QFAIL("no overflow raised");
@@ -40,8 +38,7 @@ private slots:
         QCOMPARE(checkedMul<qint16>(280, 9), qint16(2520));
     }
 
-    void fractionsRoundHalfToEven()
-    {
+    void fractionsRoundHalfToEven() {
         QCOMPARE(toInteger(2.5), qint16(2));
         QCOMPARE(toInteger(3.5), qint16(4));
         QCOMPARE(toInteger(-2.5), qint16(-2));

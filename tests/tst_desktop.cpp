@@ -1,4 +1,4 @@
-#include "app/ApplicationSetup.h"
+#include "WindowTestMain.h"
 #include "app/Tessaline.h"
 
 #include <QAccessible>
@@ -295,11 +295,6 @@ private:
     std::unique_ptr<Tessaline> m_window;
 };
 
-int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
-    setUpApplication(app);
-    TestDesktop test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSALINE_WINDOW_TEST_MAIN(TestDesktop)
 
 #include "tst_desktop.moc"

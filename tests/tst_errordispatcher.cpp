@@ -13,8 +13,7 @@ namespace {
 
 // The child half of reportsInAMessageBoxAndEnds: a handler that overflows,
 // entered the way the program enters every handler.
-int runFailingHandler(int argc, char *argv[])
-{
+int runFailingHandler(int argc, char *argv[]) {
     QApplication app(argc, argv);
     form::setApplicationTitle(QStringLiteral("Tessaline"));
     QTimer::singleShot(100, [] {
@@ -37,8 +36,7 @@ class TestErrorDispatcher : public QObject {
     Q_OBJECT
 
 private slots:
-    void handlerErrorsGoToTheReporter()
-    {
+    void handlerErrorsGoToTheReporter() {
         int reported = 0;
         form::setErrorReporter([&](const form::RuntimeError &error) { reported = error.number(); });
         form::dispatch([] { throw form::RuntimeError::subscriptOutOfRange(); });
@@ -48,15 +46,13 @@ private slots:
         form::setErrorReporter(nullptr);
     }
 
-    void handlerWithoutErrorRunsOnce()
-    {
+    void handlerWithoutErrorRunsOnce() {
         int runs = 0;
         form::dispatch([&] { ++runs; });
         QCOMPARE(runs, 1);
     }
 
-    void reportsInAMessageBoxAndEnds()
-    {
+    void reportsInAMessageBoxAndEnds() {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TST_ERRORDISPATCHER_CHILD"), QStringLiteral("1"));
@@ -65,14 +61,14 @@ private slots:
         QVERIFY(child.waitForFinished(20000));
         const QString out = QString::fromUtf8(child.readAllStandardOutput());
         QVERIFY2(out.contains(QStringLiteral("title=Tessaline\n")), qPrintable(out));
-        QVERIFY2(out.contains(QStringLiteral("text=Run-time error '6':||Overflow")), qPrintable(out));
+        QVERIFY2(out.contains(QStringLiteral("text=Run-time error '6':||Overflow")),
+                 qPrintable(out));
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QVERIFY(child.exitCode() != 0);
     }
 };
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     if (qEnvironmentVariableIsSet("TST_ERRORDISPATCHER_CHILD"))
         return runFailingHandler(argc, argv);
     QCoreApplication app(argc, argv);

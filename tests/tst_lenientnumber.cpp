@@ -8,8 +8,7 @@ class TestLenientNumber : public QObject {
     Q_OBJECT
 
 private slots:
-    void readsTheLeadingNumber_data()
-    {
+    void readsTheLeadingNumber_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
         QTest::newRow("plain") << "45" << 45.0;
@@ -31,8 +30,7 @@ private slots:
         QTest::newRow("carriage return is not a blank") << "1\r2" << 1.0;
     }
 
-    void readsTheLeadingNumber()
-    {
+    void readsTheLeadingNumber() {
         QFETCH(QString, text);
         QFETCH(double, value);
         QCOMPARE(lenientNumber(text), value);

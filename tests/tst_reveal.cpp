@@ -1,4 +1,4 @@
-#include "app/ApplicationSetup.h"
+#include "WindowTestMain.h"
 #include "app/Tessaline.h"
 #include "form/LenientNumber.h"
 #include "form/Twips.h"
@@ -12,16 +12,14 @@ namespace {
 class DisplayRecorder : public QObject {
 public:
     explicit DisplayRecorder(form::PictureBox &display)
-        : m_display(display)
-    {
+        : m_display(display) {
         display.installEventFilter(this);
     }
 
     QList<QImage> frames;
 
 protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
+    bool eventFilter(QObject *, QEvent *event) override {
         if (event->type() == QEvent::Paint)
             frames.append(m_display.surface());
         return false;
@@ -31,8 +29,7 @@ private:
     form::PictureBox &m_display;
 };
 
-int nominalIntervalAfter(int step)
-{
+int nominalIntervalAfter(int step) {
     return step <= 50 ? 50 + 2 * step : 250 - 2 * step;
 }
 
@@ -42,8 +39,7 @@ class TestReveal : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
+    void init() {
         m_window = std::make_unique<Tessaline>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -57,14 +53,12 @@ private slots:
 
     void cleanup() { m_window.reset(); }
 
-    void pressingPaintsStepOneAtOnceThenGreysTheButton()
-    {
+    void pressingPaintsStepOneAtOnceThenGreysTheButton() {
         Tessaline &w = *m_window;
         bool tileShownWhenGreyed = false;
-            struct Watch : QObject {
+        struct Watch : QObject {
             std::function<void()> onDisable;
-            bool eventFilter(QObject *, QEvent *e) override
-            {
+            bool eventFilter(QObject *, QEvent *e) override {
                 if (e->type() == QEvent::EnabledChange)
                     onDisable();
                 return false;
@@ -83,8 +77,7 @@ private slots:
         QVERIFY(!tileShowsSource(1, 0));
     }
 
-    void intervalRampsUpThenDownAndARunEndsIdle()
-    {
+    void intervalRampsUpThenDownAndARunEndsIdle() {
         Tessaline &w = *m_window;
         QTest::mouseClick(w.Command2, Qt::LeftButton);
         for (int step = 2; step <= 100; ++step) {
@@ -99,25 +92,20 @@ private slots:
         QTRY_COMPARE(display().surface(), m_cover);
     }
 
-    void tilesFollowTheEffectsTable_data()
-    {
+    void tilesFollowTheEffectsTable_data() {
         QTest::addColumn<int>("effect");
         for (int effect : {1, 2, 5, 17, 18, 43, 68})
             QTest::addRow("effect %02d", effect) << effect;
     }
 
-    void tilesFollowTheEffectsTable()
-    {
+    void tilesFollowTheEffectsTable() {
         QFETCH(int, effect);
         Tessaline &w = *m_window;
         w.List1->setListIndex(effect - 1);
-        checkRunPaintsTable(effect, [&] {
-            QTest::mouseClick(w.Command2, Qt::LeftButton);
-        });
+        checkRunPaintsTable(effect, [&] { QTest::mouseClick(w.Command2, Qt::LeftButton); });
     }
 
-    void changingTheSelectionDuringARunChangesNothing()
-    {
+    void changingTheSelectionDuringARunChangesNothing() {
         Tessaline &w = *m_window;
         w.List1->setListIndex(1);
         bool changed = false;
@@ -131,8 +119,7 @@ private slots:
         QCOMPARE(w.EffectNo, quint8(2));
     }
 
-    void aNewRunStartsFromWhatTheDisplayShows()
-    {
+    void aNewRunStartsFromWhatTheDisplayShows() {
         Tessaline &w = *m_window;
         QTest::mouseClick(w.Command2, Qt::LeftButton);
         while (w.CurrentStep <= 100)
@@ -143,8 +130,7 @@ private slots:
         QVERIFY(tileShowsCover(1, 0));
     }
 
-    void aTableThatIsNoPermutationPaintsLastMatchOrTopLeft()
-    {
+    void aTableThatIsNoPermutationPaintsLastMatchOrTopLeft() {
         Tessaline &w = *m_window;
         form::ItemList &table = w.List2(0);
         table.clear();
@@ -164,8 +150,7 @@ private slots:
         QVERIFY(w.Command2->isEnabled());
     }
 
-    void aRealTimeRunIsNeverEarly()
-    {
+    void aRealTimeRunIsNeverEarly() {
         Tessaline &w = *m_window;
         QElapsedTimer clock;
         QList<qint64> ticks;
@@ -186,14 +171,12 @@ private slots:
 private:
     form::PictureBox &display() { return m_window->Picture1(1); }
 
-    QRect tileRect(int column, int row) const
-    {
+    QRect tileRect(int column, int row) const {
         const qreal ratio = m_window->devicePixelRatioF();
         return form::deviceRect(300 * column, 280 * row, 300, 280, ratio) & m_cover.rect();
     }
 
-    bool tileShows(const QImage &photo, int column, int row)
-    {
+    bool tileShows(const QImage &photo, int column, int row) {
         const QRect r = tileRect(column, row);
         return display().surface().copy(r) == photo.copy(r);
     }
@@ -202,8 +185,7 @@ private:
 
     // Runs a reveal of `effect` tick by tick, started by `start`, and checks on
     // screen that each step paints exactly its table's tile and nothing else.
-    void checkRunPaintsTable(int effect, const std::function<void()> &start)
-    {
+    void checkRunPaintsTable(int effect, const std::function<void()> &start) {
         Tessaline &w = *m_window;
         const QStringList table = [&] {
             QStringList entries;
@@ -221,8 +203,8 @@ private:
                 w.Timer1_Timer();
             QVERIFY2(!recorder.frames.isEmpty(), "the step never reached the screen");
 
-            const int tile = int(table.indexOf(QRegularExpression(
-                QStringLiteral("^%1 ?$").arg(step))));
+            const int tile =
+                int(table.indexOf(QRegularExpression(QStringLiteral("^%1 ?$").arg(step))));
             QVERIFY(tile >= 0);
             QCOMPARE(form::lenientNumber(table.at(tile)), double(step));
             const QRect r = tileRect(tile % 10, tile / 10);
@@ -245,12 +227,6 @@ private:
     QImage m_source;
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    setUpApplication(app);
-    TestReveal test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSALINE_WINDOW_TEST_MAIN(TestReveal)
 
 #include "tst_reveal.moc"

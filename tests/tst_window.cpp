@@ -1,4 +1,4 @@
-#include "app/ApplicationSetup.h"
+#include "WindowTestMain.h"
 #include "app/Tessaline.h"
 
 #include <QFontInfo>
@@ -8,8 +8,7 @@
 
 namespace {
 
-QColor pixel(const QImage &image, int x, int y)
-{
+QColor pixel(const QImage &image, int x, int y) {
     return image.pixelColor(x, y);
 }
 
@@ -23,8 +22,7 @@ class TestWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
+    void init() {
         m_window = std::make_unique<Tessaline>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -32,8 +30,7 @@ private slots:
 
     void cleanup() { m_window.reset(); }
 
-    void startsIdleWithTheCoverShown()
-    {
+    void startsIdleWithTheCoverShown() {
         Tessaline &w = *m_window;
         QCOMPARE(w.List1->listIndex(), 0);
         QCOMPARE(w.List1->currentItem()->text(), QStringLiteral("01"));
@@ -58,8 +55,7 @@ private slots:
         QCOMPARE(w.Picture1(1).surface(), display);
     }
 
-    void geometryIsTheLayoutInPixels_data()
-    {
+    void geometryIsTheLayoutInPixels_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("pixels");
         QTest::newRow("Text1") << "Text1" << QRect(8, 224, 481, 145);
@@ -73,8 +69,7 @@ private slots:
         QTest::newRow("Label1(0)") << "Label1(0)" << QRect(56, 0, 385, 25);
     }
 
-    void geometryIsTheLayoutInPixels()
-    {
+    void geometryIsTheLayoutInPixels() {
         QFETCH(QString, name);
         QFETCH(QRect, pixels);
         auto *control = m_window->findChild<QWidget *>(name);
@@ -82,8 +77,7 @@ private slots:
         QCOMPARE(control->geometry(), pixels);
     }
 
-    void windowHasAFixedClientAreaAndNoMinMaxButtons()
-    {
+    void windowHasAFixedClientAreaAndNoMinMaxButtons() {
         Tessaline &w = *m_window;
         QCOMPARE(w.size(), QSize(499, 378));
         QCOMPARE(w.minimumSize(), QSize(499, 378));
@@ -101,16 +95,15 @@ private slots:
         QCOMPARE(w.ScaleHeight(), 5670.0f);
     }
 
-    void coloursAndTextsShow()
-    {
+    void coloursAndTextsShow() {
         Tessaline &w = *m_window;
         const QImage shot = w.grab().toImage();
         QCOMPARE(pixel(shot, 2, 2), kBackground);
         QCOMPARE(pixel(shot, 496, 375), kBackground);
-        QCOMPARE(pixel(shot, 60, 3), kLabel);      // Label1(0)
-        QCOMPARE(pixel(shot, 219, 35), kLabel);    // Label1(1)
-        QCOMPARE(pixel(shot, 219, 212), kButton);  // the button's face
-        QVERIFY(pixel(shot, 230, 56) != kLabel);   // the list lies over the label's last row
+        QCOMPARE(pixel(shot, 60, 3), kLabel);     // Label1(0)
+        QCOMPARE(pixel(shot, 219, 35), kLabel);   // Label1(1)
+        QCOMPARE(pixel(shot, 219, 212), kButton); // the button's face
+        QVERIFY(pixel(shot, 230, 56) != kLabel);  // the list lies over the label's last row
 
         QCOMPARE(w.Label1(0).text(), QStringLiteral("Tessaline"));
         QCOMPARE(w.Label1(1).text(), QStringLiteral("ефект"));
@@ -126,8 +119,7 @@ private slots:
         QVERIFY(description.endsWith(u'\n'));
     }
 
-    void textUsesASerifFontWithCyrillic()
-    {
+    void textUsesASerifFontWithCyrillic() {
         const QFont font = m_window->Label1(1).font();
         QCOMPARE(font.pointSize(), 12);
         const QFontInfo info(font);
@@ -138,8 +130,7 @@ private slots:
         QVERIFY(raw.supportsCharacter(QChar(u'ж')));
     }
 
-    void focusMovesInTheLayoutOrder()
-    {
+    void focusMovesInTheLayoutOrder() {
         Tessaline &w = *m_window;
         QList<QWidget *> order;
         QWidget *next = &w.Picture1(0);
@@ -150,18 +141,17 @@ private slots:
             while (next->parentWidget() != &w || !(next->focusPolicy() & Qt::TabFocus) ||
                    next->isHidden());
         }
-        QCOMPARE(order, (QList<QWidget *>{&w.Picture1(0), &w.Picture1(1), w.List1, w.Command2,
-                                          w.Text1}));
+        QCOMPARE(order,
+                 (QList<QWidget *>{&w.Picture1(0), &w.Picture1(1), w.List1, w.Command2, w.Text1}));
         QCOMPARE(next, &w.Picture1(0));
         QCOMPARE(w.Label1(0).focusPolicy(), Qt::NoFocus);
     }
 
-    void onlyTheBackgroundIsTheFormsClick()
-    {
+    void onlyTheBackgroundIsTheFormsClick() {
         Tessaline &w = *m_window;
         QSignalSpy clicks(&w, &form::Form::clicked);
-        const QList<QWidget *> controls = {&w.Label1(0), &w.Label1(1), &w.Picture1(0),
-                                           &w.Picture1(1), w.List1,     w.Text1};
+        const QList<QWidget *> controls = {&w.Label1(0),   &w.Label1(1), &w.Picture1(0),
+                                           &w.Picture1(1), w.List1,      w.Text1};
         for (QWidget *control : controls)
             QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::mouseClick(w.Command2, Qt::LeftButton, {}, QPoint(5, 5));
@@ -171,8 +161,7 @@ private slots:
         QCOMPARE(clicks.count(), 1);
     }
 
-    void controlArraysRejectMissingIndexes()
-    {
+    void controlArraysRejectMissingIndexes() {
         Tessaline &w = *m_window;
         QCOMPARE(w.List2.count(), 69);
         QCOMPARE(w.List2(68).listCount(), 100);
@@ -186,12 +175,6 @@ private:
     std::unique_ptr<Tessaline> m_window;
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    setUpApplication(app);
-    TestWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSALINE_WINDOW_TEST_MAIN(TestWindow)
 
 #include "tst_window.moc"

@@ -2,7 +2,8 @@
 # Sets up a fresh Debian or Ubuntu machine, builds Tessaline, and then
 #   ./build.sh run    starts the program
 #   ./build.sh test   runs every test, headless, then builds the .deb,
-#                     installs it and starts the installed program once
+#                     installs it and starts the installed program once, and
+#                     runs the reliability checks (tests/reliability/run.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,6 +13,7 @@ PACKAGES=(
     fonts-liberation fontconfig
     xvfb xdotool x11-utils python3
     libxcb1-dev dpkg-dev file desktop-file-utils appstream
+    valgrind libxdamage1
 )
 
 set_up() {
@@ -45,6 +47,8 @@ test)
     ctest --output-on-failure --timeout 600
     # The .deb: built, validated, installed with apt and started once.
     bash ../packaging/check-package.sh .
+    # Sanitizers, Valgrind and the run-time error path (build-asan/, build-fault/).
+    bash ../tests/reliability/run.sh
     ;;
 *)
     echo "usage: $0 [run|test]" >&2

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QScopeGuard>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,11 @@ QString &applicationTitle() {
 ErrorReporter &currentReporter() {
     static ErrorReporter reporter = reportAndExit;
     return reporter;
+}
+
+bool &reportingAnError() {
+    static bool reporting = false;
+    return reporting;
 }
 
 } // namespace
@@ -41,9 +47,16 @@ void reportAndExit(const RuntimeError &error) {
 }
 
 void dispatch(const std::function<void()> &handler) {
+    // The message box runs an event loop of its own, but the program is
+    // ending: a timer tick that falls due under it runs no handler, or a
+    // failing reveal would stack a second box on the first.
+    if (reportingAnError())
+        return;
     try {
         handler();
     } catch (const RuntimeError &error) {
+        reportingAnError() = true;
+        const auto done = qScopeGuard([] { reportingAnError() = false; });
         currentReporter()(error);
     }
 }

@@ -46,6 +46,28 @@ private slots:
         form::setErrorReporter(nullptr);
     }
 
+    void noHandlerRunsWhileAnErrorIsReported() {
+        // As under the message box: an event loop, and a timer whose ticks
+        // are handlers.
+        int ticks = 0;
+        int reports = 0;
+        form::setErrorReporter([&](const form::RuntimeError &) {
+            ++reports;
+            QTimer timer;
+            QObject::connect(&timer, &QTimer::timeout, [&] { form::dispatch([&] { ++ticks; }); });
+            timer.start(5);
+            QTest::qWait(100);
+        });
+        form::dispatch([] { throw form::RuntimeError::subscriptOutOfRange(); });
+        QCOMPARE(reports, 1);
+        QCOMPARE(ticks, 0);
+
+        // A reporter that returns (only tests have one) leaves dispatch working.
+        form::dispatch([&] { ++ticks; });
+        QCOMPARE(ticks, 1);
+        form::setErrorReporter(nullptr);
+    }
+
     void handlerWithoutErrorRunsOnce() {
         int runs = 0;
         form::dispatch([&] { ++runs; });

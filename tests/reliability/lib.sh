@@ -1,7 +1,8 @@
 # Shared by the scripted sessions (sourced): a private X server, the program
 # started under it, and its window. Waits are generous because the same
-# sessions run under Valgrind, where start-up alone takes tens of seconds;
-# natively every wait ends within moments.
+# sessions run under Valgrind, many times slower than native; each wait ends as
+# soon as what it waits for shows.
+# shellcheck disable=SC2034  # the variables set here are for the scripts that source this
 
 RELIABILITY_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 XSCREEN=(python3 "$RELIABILITY_DIR/xscreen.py")
@@ -42,14 +43,14 @@ start_x() {
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -fbdir "$WORK" -nolisten tcp -nocursor -br -noreset \
         3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
-    local i
-    for i in $(seq 100); do
+    for _ in $(seq 100); do
         grep -qs '^[0-9]\+$' "$WORK/display" && break
         kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.1
     done
     grep -qs '^[0-9]\+$' "$WORK/display" || { cat "$WORK/xvfb.log" >&2; fail "Xvfb did not start"; }
-    export DISPLAY=":$(head -n1 "$WORK/display")"
+    DISPLAY=":$(head -n1 "$WORK/display")"
+    export DISPLAY
     FB="$WORK/Xvfb_screen0"
     unset WAYLAND_DISPLAY
     export XDG_RUNTIME_DIR="$WORK/runtime"
@@ -82,7 +83,9 @@ find_window() {
     done
     local X Y WIDTH HEIGHT SCREEN
     eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
-    [ "$WIDTH" = 499 ] && [ "$HEIGHT" = 378 ] || fail "window is ${WIDTH}x${HEIGHT}, not 499x378"
+    if [ "$WIDTH" != 499 ] || [ "$HEIGHT" != 378 ]; then
+        fail "window is ${WIDTH}x${HEIGHT}, not 499x378"
+    fi
     WIN_X=$X WIN_Y=$Y
 }
 
@@ -92,13 +95,12 @@ rect() {
     echo $((WIN_X + r[0])) $((WIN_Y + r[1])) "${r[2]}" "${r[3]}"
 }
 
-# click_and_see X Y RECT: a left click at a point of the window's client area
-# that must change what RECT shows within $REACTION_TIMEOUT. Prints the
-# rectangle's digest from before the click.
+# click_and_see X Y RECT: a left click at a point of the window's client area,
+# after which the window must draw into RECT within $REACTION_TIMEOUT.
 click_and_see() {
-    local x=$1 y=$2
-    "${XSCREEN[@]}" act --timeout $REACTION_TIMEOUT --while-pid "$APP_PID" "$FB" $(rect "$3") \
-        -- xdotool mousemove --window "$WINDOW" "$x" "$y" click 1
+    local -n area=$3
+    "${XSCREEN[@]}" act --timeout $REACTION_TIMEOUT --while-pid "$APP_PID" "$WINDOW" "${area[@]}" \
+        -- xdotool mousemove --window "$WINDOW" "$1" "$2" click 1
 }
 
 # Waits for the program to end and sets APP_STATUS.

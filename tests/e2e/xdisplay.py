@@ -255,8 +255,38 @@ class _XClientMessageEvent(ctypes.Structure):
     ]
 
 
+class _XRectangle(ctypes.Structure):
+    _fields_ = [
+        ("x", ctypes.c_short),
+        ("y", ctypes.c_short),
+        ("width", ctypes.c_ushort),
+        ("height", ctypes.c_ushort),
+    ]
+
+
+class _XDamageNotifyEvent(ctypes.Structure):
+    _fields_ = [
+        ("type", ctypes.c_int),
+        ("serial", ctypes.c_ulong),
+        ("send_event", ctypes.c_int),
+        ("display", ctypes.c_void_p),
+        ("drawable", ctypes.c_ulong),
+        ("damage", ctypes.c_ulong),
+        ("level", ctypes.c_int),
+        ("more", ctypes.c_int),
+        ("timestamp", ctypes.c_ulong),
+        ("area", _XRectangle),
+        ("geometry", _XRectangle),
+    ]
+
+
 class _XEvent(ctypes.Union):
-    _fields_ = [("xclient", _XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+    _fields_ = [
+        ("type", ctypes.c_int),
+        ("xclient", _XClientMessageEvent),
+        ("xdamage", _XDamageNotifyEvent),
+        ("pad", ctypes.c_long * 24),
+    ]
 
 
 class XConnection:
@@ -279,6 +309,8 @@ class XConnection:
         ]
         x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
         x11.XFlush.argtypes = [ctypes.c_void_p]
+        x11.XPending.argtypes = [ctypes.c_void_p]
+        x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.POINTER(_XEvent)]
         x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
         xtst = ctypes.CDLL("libXtst.so.6")
         xtst.XTestFakeButtonEvent.argtypes = [
@@ -293,6 +325,7 @@ class XConnection:
             raise RuntimeError("cannot open display " + display)
         self._protocols = x11.XInternAtom(self._dpy, b"WM_PROTOCOLS", 0)
         self._delete = x11.XInternAtom(self._dpy, b"WM_DELETE_WINDOW", 0)
+        self._xdamage = None
 
     def click(self, button=1):
         """Press and release where the pointer is, delivered now."""
@@ -314,10 +347,82 @@ class XConnection:
         self._x11.XSendEvent(self._dpy, window, 0, 0, ctypes.byref(event))
         self._x11.XSync(self._dpy, 0)
 
+    def watch_damage(self, window):
+        """A DamageWatch on the window, reporting from now on."""
+        if self._xdamage is None:
+            xdamage = ctypes.CDLL("libXdamage.so.1")
+            xdamage.XDamageQueryExtension.argtypes = [
+                ctypes.c_void_p,
+                ctypes.POINTER(ctypes.c_int),
+                ctypes.POINTER(ctypes.c_int),
+            ]
+            xdamage.XDamageCreate.restype = ctypes.c_ulong
+            xdamage.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
+            xdamage.XDamageDestroy.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+            event_base, error_base = ctypes.c_int(), ctypes.c_int()
+            if not xdamage.XDamageQueryExtension(
+                self._dpy, ctypes.byref(event_base), ctypes.byref(error_base)
+            ):
+                raise RuntimeError("the X server has no DAMAGE extension")
+            # XDamageNotify is the extension's first (and only) event.
+            self._xdamage, self._damage_notify = xdamage, event_base.value
+        return DamageWatch(self, window)
+
     def close(self):
         if self._dpy:
             self._x11.XCloseDisplay(self._dpy)
             self._dpy = None
+
+
+class DamageWatch:
+    """What a window draws, as the server reports it, rectangle by rectangle.
+    The reports show even drawing that is on screen for less than a
+    millisecond, as a burst of dots is, which no polling of the framebuffer can
+    promise to see. Use it as a context manager around the input that causes
+    the drawing."""
+
+    def __init__(self, connection, window):
+        self._c = connection
+        # Level 0: every rectangle drawn, as it is drawn.
+        self._damage = connection._xdamage.XDamageCreate(connection._dpy, window, 0)
+        connection._x11.XSync(connection._dpy, 0)
+        # A new damage object first reports the whole window: not drawing.
+        self._areas = []
+        self._collect()
+        self._areas.clear()
+
+    def _collect(self):
+        c, event = self._c, _XEvent()
+        while c._x11.XPending(c._dpy):
+            c._x11.XNextEvent(c._dpy, ctypes.byref(event))
+            if event.type == c._damage_notify:
+                a = event.xdamage.area
+                self._areas.append((a.x, a.y, a.width, a.height))
+
+    def drawn_into(self, x, y, w, h):
+        """Whether the window has drawn into the rectangle (window
+        coordinates) since the watch began."""
+        self._collect()
+        return any(
+            ax < x + w and ax + aw > x and ay < y + h and ay + ah > y
+            for ax, ay, aw, ah in self._areas
+        )
+
+    def close(self):
+        if self._damage:
+            self._c._xdamage.XDamageDestroy(self._c._dpy, self._damage)
+            self._c._x11.XSync(self._c._dpy, 0)
+            self._collect()
+            self._damage = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, exc_type, *exc):
+        # After a failure the window may be gone, and its damage with it:
+        # destroying that again is an X error, which ends the process.
+        if exc_type is None:
+            self.close()
 
 
 class App:
@@ -403,6 +508,10 @@ class App:
 
     def close_window(self):
         self.server.x.delete_window(self.window)
+
+    def watch_drawing(self):
+        """A DamageWatch on the window: see what a click makes it draw."""
+        return self.server.x.watch_damage(self.window)
 
     def wait(self, timeout):
         return self.proc.wait(timeout)

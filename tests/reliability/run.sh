@@ -27,7 +27,7 @@ asan() (
     export LSAN_OPTIONS=suppressions=$here/../sanitizers/lsan.supp:print_suppressions=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     (cd build-asan && ctest -L unit --output-on-failure --timeout 600)
-    "$here/session.sh" build-asan/app/tessaline
+    "$here/session.py" build-asan/app/tessaline
 )
 
 valgrind_session() {
@@ -35,7 +35,7 @@ valgrind_session() {
     # Without a session bus libdbus forks to start one, and the exec fails; the
     # forked copy of the program then ends with every other thread's memory
     # unreachable. That copy is libdbus's, not the program: it is not checked.
-    "$here/session.sh" build/app/tessaline \
+    "$here/session.py" build/app/tessaline \
         valgrind --tool=memcheck -q --error-exitcode=99 --child-silent-after-fork=yes \
         --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite \
         --suppressions="$here/valgrind.supp" --gen-suppressions=all --num-callers=40
@@ -45,7 +45,7 @@ fault() {
     cmake -S . -B build-fault -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_FAULT_INJECTION=ON \
         -DBUILD_TESTING=OFF >/dev/null
     cmake --build build-fault -j$JOBS --target tessaline_faulty
-    "$here/fault.sh" build-fault/tests/reliability/tessaline_faulty
+    "$here/fault.py" build-fault/tests/reliability/tessaline_faulty
 }
 
 parts=("$@")

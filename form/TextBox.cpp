@@ -5,7 +5,9 @@ namespace form {
 TextBox::TextBox(QWidget *parent)
     : QPlainTextEdit(parent) {
     setReadOnly(true);
-    setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    // No text cursor: the arrow keys scroll the text, and a reveal that moves
+    // the focus here leaves nothing blinking.
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);

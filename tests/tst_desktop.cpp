@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -220,6 +221,19 @@ private slots:
         QTest::keyClick(list, Qt::Key_Down); // already at the bottom
         QCOMPARE(list->listIndex(), 68);
         QCOMPARE(list->selectedItems().size(), 1);
+    }
+
+    void keysScrollTheDescriptionWithoutATextCursor() {
+        form::TextBox *text = m_window->Text1;
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_A); // the description takes no typing
+        QCOMPARE(text->toPlainText().size(), 915);
+        QCOMPARE(text->verticalScrollBar()->value(), 0);
+        QTest::keyClick(text, Qt::Key_Down);
+        QVERIFY(text->verticalScrollBar()->value() > 0);
+        QTest::keyClick(text, Qt::Key_End);
+        QCOMPARE(text->verticalScrollBar()->value(), text->verticalScrollBar()->maximum());
+        QVERIFY(!(text->textInteractionFlags() & Qt::TextSelectableByKeyboard));
     }
 
     void spaceOnTheFocusedButtonActsAsAClick() {

@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowTest.h"
 #include "app/Tessaline.h"
 #include "form/LenientNumber.h"
 #include "form/Palette.h"
@@ -80,9 +80,8 @@ class TestBurst : public QObject {
 
 private slots:
     void init() {
-        m_window = std::make_unique<Tessaline>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window = openWindow();
+        QVERIFY(m_window);
         QTest::qWait(20); // let every first paint go by
     }
 

@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowTest.h"
 #include "app/Tessaline.h"
 
 #include <QAccessible>

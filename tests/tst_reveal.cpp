@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowTest.h"
 #include "app/Tessaline.h"
 #include "form/LenientNumber.h"
 #include "form/Twips.h"
@@ -40,9 +40,8 @@ class TestReveal : public QObject {
 
 private slots:
     void init() {
-        m_window = std::make_unique<Tessaline>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window = openWindow();
+        QVERIFY(m_window);
         m_cover = display().surface();
         m_source = m_window->Picture1(0).surface();
         // The inner area is 196 x 183 logical pixels, at whatever pixel density.

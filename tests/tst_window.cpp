@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowTest.h"
 #include "app/Tessaline.h"
 
 #include <QFontInfo>
@@ -23,9 +23,8 @@ class TestWindow : public QObject {
 
 private slots:
     void init() {
-        m_window = std::make_unique<Tessaline>();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window = openWindow();
+        QVERIFY(m_window);
     }
 
     void cleanup() { m_window.reset(); }

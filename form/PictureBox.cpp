@@ -5,11 +5,9 @@
 #include <QGuiApplication>
 #include <QPainter>
 
-#ifdef TESSALINE_HAVE_XCB
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-#endif
 
 namespace form {
 
@@ -20,13 +18,11 @@ namespace {
 // running, so that on a busy machine two tiles show closer together than
 // their interval. A round trip to the server means it has drawn them.
 void waitUntilDrawn() {
-#ifdef TESSALINE_HAVE_XCB
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (xcb_connection_t *connection = x11 ? x11->connection() : nullptr)
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-#endif
 }
 
 // The picture as it appears at a device-pixel ratio: each picture pixel

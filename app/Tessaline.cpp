@@ -43,10 +43,15 @@ QString Tessaline::title() {
 }
 
 void Tessaline::createControls() {
+    // A picture box reads its size back in twips, as it was laid out.
+    auto placePicture = [this](form::PictureBox *box, const TwipsRect &twips) {
+        place(box, twips);
+        box->setSizeTwips(float(twips.width), float(twips.height));
+    };
+
     auto *cover = new form::PictureBox;
     cover->setObjectName(QStringLiteral("Picture1(2)"));
-    place(cover, TwipsRect{5760, 3000, 960, 840});
-    cover->setSizeTwips(960, 840);
+    placePicture(cover, TwipsRect{5760, 3000, 960, 840});
     cover->setPicture(QImage(QStringLiteral(":/cover.jpg")));
     cover->hide();
     Picture1.add(2, cover);
@@ -80,14 +85,12 @@ void Tessaline::createControls() {
 
     auto *display = new form::PictureBox;
     display->setObjectName(QStringLiteral("Picture1(1)"));
-    place(display, TwipsRect{4320, 480, 3000, 2800});
-    display->setSizeTwips(3000, 2800);
+    placePicture(display, TwipsRect{4320, 480, 3000, 2800});
     Picture1.add(1, display);
 
     auto *source = new form::PictureBox;
     source->setObjectName(QStringLiteral("Picture1(0)"));
-    place(source, TwipsRect{120, 480, 3000, 2800});
-    source->setSizeTwips(3000, 2800);
+    placePicture(source, TwipsRect{120, 480, 3000, 2800});
     source->setPicture(QImage(QStringLiteral(":/source.jpg")));
     Picture1.add(0, source);
 

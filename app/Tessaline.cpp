@@ -1,5 +1,6 @@
 #include "app/Tessaline.h"
 
+#include "app/BuiltInPhotos.h"
 #include "form/ErrorDispatcher.h"
 #include "reveal/EffectCatalogue.h"
 
@@ -52,7 +53,7 @@ void Tessaline::createControls() {
     auto *cover = new form::PictureBox;
     cover->setObjectName(QStringLiteral("Picture1(2)"));
     placePicture(cover, TwipsRect{5760, 3000, 960, 840});
-    cover->setPicture(QImage(QStringLiteral(":/cover.jpg")));
+    cover->setPicture(builtInCoverPhoto());
     cover->hide();
     Picture1.add(2, cover);
 
@@ -91,7 +92,7 @@ void Tessaline::createControls() {
     auto *source = new form::PictureBox;
     source->setObjectName(QStringLiteral("Picture1(0)"));
     placePicture(source, TwipsRect{120, 480, 3000, 2800});
-    source->setPicture(QImage(QStringLiteral(":/source.jpg")));
+    source->setPicture(builtInSourcePhoto());
     Picture1.add(0, source);
 
     auto *effectCaption = new form::Label;

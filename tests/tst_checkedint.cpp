@@ -1,3 +1,4 @@
+#include "VerifyRuntimeError.h"
 #include "form/CheckedInt.h"
 
 #include <QTest>
@@ -11,16 +12,16 @@ private slots:
     void conversionsOverflowExactlyAtTheirBounds() {
         QCOMPARE(toByte(0), quint8(0));
         QCOMPARE(toByte(255), quint8(255));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, toByte(256));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, toByte(-1));
+        VERIFY_RUNTIME_ERROR(toByte(256));
+        VERIFY_RUNTIME_ERROR(toByte(-1));
 
         QCOMPARE(toInteger(32767), qint16(32767));
         QCOMPARE(toInteger(-32768), qint16(-32768));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, toInteger(32768));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, toInteger(-32769));
+        VERIFY_RUNTIME_ERROR(toInteger(32768));
+        VERIFY_RUNTIME_ERROR(toInteger(-32769));
 
         QCOMPARE(toLong(2147483647LL), qint32(2147483647));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, toLong(2147483648LL));
+        VERIFY_RUNTIME_ERROR(toLong(2147483648LL));
     }
 
     void overflowIsErrorSixNeverAWrap() {
@@ -33,8 +34,8 @@ private slots:
         }
         QCOMPARE(checkedAdd<qint16>(32766, 1), qint16(32767));
         QCOMPARE(checkedAdd<qint32>(50, -2), 48);
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, checkedAdd<qint32>(-2147483647 - 1, -1));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, checkedMul<qint16>(280, 118));
+        VERIFY_RUNTIME_ERROR(checkedAdd<qint32>(-2147483647 - 1, -1));
+        VERIFY_RUNTIME_ERROR(checkedMul<qint16>(280, 118));
         QCOMPARE(checkedMul<qint16>(280, 9), qint16(2520));
     }
 
@@ -44,8 +45,8 @@ private slots:
         QCOMPARE(toInteger(-2.5), qint16(-2));
         QCOMPARE(toLong(14.49), 14);
         QCOMPARE(toByte(255.4), quint8(255));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, toByte(255.5));
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, toByte(-0.5 - 0.01));
+        VERIFY_RUNTIME_ERROR(toByte(255.5));
+        VERIFY_RUNTIME_ERROR(toByte(-0.5 - 0.01));
         QCOMPARE(toByte(-0.5), quint8(0));
     }
 };

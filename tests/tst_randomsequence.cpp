@@ -1,3 +1,4 @@
+#include "VerifyRuntimeError.h"
 #include "form/Palette.h"
 #include "form/RandomSequence.h"
 #include "form/RuntimeError.h"
@@ -36,8 +37,8 @@ private slots:
         QCOMPARE(form::qbColor(9), 0xFF0000u);  // light blue
         QCOMPARE(form::qbColor(14), 0x00FFFFu); // light yellow
         QCOMPARE(form::qbColor(15), 0xFFFFFFu);
-        QVERIFY_THROWS_EXCEPTION(form::RuntimeError, form::qbColor(16));
-        QVERIFY_THROWS_EXCEPTION(form::RuntimeError, form::qbColor(-1));
+        VERIFY_RUNTIME_ERROR(form::qbColor(16));
+        VERIFY_RUNTIME_ERROR(form::qbColor(-1));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "VerifyRuntimeError.h"
 #include "WindowTest.h"
 #include "app/Tessaline.h"
 
@@ -165,9 +166,9 @@ private slots:
         QCOMPARE(w.List2.count(), 69);
         QCOMPARE(w.List2(68).listCount(), 100);
         QCOMPARE(w.List2(0).list(100), QString());
-        QVERIFY_THROWS_EXCEPTION(form::RuntimeError, w.List2(69));
-        QVERIFY_THROWS_EXCEPTION(form::RuntimeError, w.Picture1(3));
-        QVERIFY_THROWS_EXCEPTION(form::RuntimeError, w.Label1(-1));
+        VERIFY_RUNTIME_ERROR(w.List2(69));
+        VERIFY_RUNTIME_ERROR(w.Picture1(3));
+        VERIFY_RUNTIME_ERROR(w.Label1(-1));
     }
 
 private:

@@ -15,7 +15,8 @@ cd "$here/../.."
 JOBS=2
 
 asan() (
-    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_SANITIZE=ON >/dev/null
+    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_SANITIZE=ON \
+        -DTESSALINE_WERROR=ON >/dev/null
     # The program and the unit tests only; the benchmarks mean nothing here.
     local targets
     mapfile -t targets < <(cmake --build build-asan --target help |
@@ -43,7 +44,7 @@ valgrind_session() {
 
 fault() {
     cmake -S . -B build-fault -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_FAULT_INJECTION=ON \
-        -DBUILD_TESTING=OFF >/dev/null
+        -DBUILD_TESTING=OFF -DTESSALINE_WERROR=ON >/dev/null
     cmake --build build-fault -j$JOBS --target tessaline_faulty
     "$here/fault.py" build-fault/tests/reliability/tessaline_faulty
 }

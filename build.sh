@@ -1,57 +1,163 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian or Ubuntu machine, builds Tessaline, and then
-#   ./build.sh run    starts the program
-#   ./build.sh test   runs every test, headless, then builds the .deb,
-#                     installs it and starts the installed program once, and
-#                     runs the reliability checks (tests/reliability/run.sh)
+# Sets up a fresh Debian (12 or later) or Ubuntu (22.04 or later) machine,
+# builds Tessaline, and then
+#   ./build.sh run            builds the program alone and starts it
+#   ./build.sh test           builds everything with warnings as errors, runs
+#                             every test headless, then builds the .deb,
+#                             checks it, installs it and starts the installed
+#                             program once, and runs the reliability checks
+#   ./build.sh packages MODE  lists the Debian packages MODE (run or test) needs
+# Missing packages are installed as root, or through sudo; without either, the
+# script prints the apt-get line to run as root and stops.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(
-    cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
-    fonts-liberation fontconfig
-    xvfb xdotool x11-utils python3
-    libxcb1-dev dpkg-dev file desktop-file-utils appstream
-    valgrind libxdamage1
+# Every package the project needs, one to a line, by what needs it.
+
+# Building the program.
+BUILD_PACKAGES=(
+    cmake
+    g++
+    make
+    pkg-config
+    qt6-base-dev
+    qt6-base-dev-tools
+    libgl-dev
+    libxcb1-dev
 )
 
-set_up() {
-    local missing=()
-    for p in "${PACKAGES[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Running it.
+RUN_PACKAGES=(
+    # Liberation Serif stands in for the window's Times New Roman.
+    fonts-liberation
+    fontconfig
+)
+
+# The tests, the benchmarks and the package checks (./build.sh test only).
+TEST_PACKAGES=(
+    # The end-to-end tests: a virtual X server, driven and watched from outside.
+    xvfb
+    xdotool
+    x11-utils
+    python3
+    libxdamage1
+    # Building and checking the .deb.
+    dpkg-dev
+    file
+    desktop-file-utils
+    appstream
+    lintian
+    # The reliability checks.
+    valgrind
+)
+
+packages_for() {
+    case "$1" in
+    run) printf '%s\n' "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" ;;
+    test) printf '%s\n' "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" ;;
+    esac
 }
 
-build() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build build -j"$(nproc)"
+# Installs what MODE needs and is missing. Without root and without sudo it
+# changes nothing: it prints the line to run as root and ends with status 1.
+set_up() {
+    local mode=$1 missing=() p
+    while read -r p; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$p")
+    done < <(packages_for "$mode")
+    [ ${#missing[@]} -eq 0 ] && return
+
+    local line="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            cat >&2 <<EOF
+build.sh: these packages are missing: ${missing[*]}
+Installing them needs root, and sudo is not installed. Run this as root:
+
+    $line
+
+then ./build.sh $mode again.
+EOF
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    if ! { "${sudo[@]}" apt-get update -qq &&
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+            -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"; }; then
+        printf 'build.sh: installing failed. As root, run:\n\n    %s\n\n' "$line" >&2
+        exit 1
+    fi
+}
+
+# Whether the window will have somewhere to open, asked before anything is
+# installed or built. The program checks again, more thoroughly, when it starts.
+check_display() {
+    local platform=${QT_QPA_PLATFORM:-}
+    case "$platform" in
+    "" | xcb* | wayland*) ;;
+    *) return 0 ;; # offscreen, vnc and the like bring their own screen
+    esac
+    if [ -n "${WAYLAND_DISPLAY:-}" ] && [ "$platform" != xcb ]; then
+        return 0
+    fi
+    if [ -n "${DISPLAY:-}" ]; then
+        # A local display ":N" has its socket in /tmp/.X11-unix; a remote one
+        # (an ssh forwarding, host:N) is taken on trust.
+        local number=${DISPLAY#*:}
+        number=${number%%.*}
+        if [[ $DISPLAY != :* ]] || [ -S "/tmp/.X11-unix/X$number" ]; then
+            return 0
+        fi
+        echo "build.sh: cannot open display $DISPLAY: no X server listens on it." >&2
+    elif [ -n "$platform" ]; then
+        echo "build.sh: no display to open the window on with QT_QPA_PLATFORM=$platform." >&2
+    else
+        echo "build.sh: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set)." >&2
+    fi
+    echo "Start ./build.sh run from a desktop session; ./build.sh test needs no display." >&2
+    exit 1
+}
+
+configure() {
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 }
 
 case "${1:-run}" in
 run)
-    set_up
-    build
+    check_display
+    set_up run
+    # The program alone: no tests and no benchmarks. Warnings stay warnings,
+    # unless this tree was configured by ./build.sh test.
+    configure -DBUILD_TESTING=OFF
+    cmake --build build -j"$(nproc)" --target tessaline
     exec ./build/app/tessaline
     ;;
 test)
-    set_up
-    build
+    set_up test
+    configure -DBUILD_TESTING=ON -DTESSALINE_WERROR=ON
+    cmake --build build -j"$(nproc)"
     cd build
     ctest --output-on-failure --timeout 600
-    # The .deb: built, validated, installed with apt and started once.
+    # The .deb: built, checked with lintian, installed with apt and started once.
     bash ../packaging/check-package.sh .
     # Sanitizers, Valgrind and the run-time error path (build-asan/, build-fault/).
     bash ../tests/reliability/run.sh
     ;;
+packages)
+    case "${2:-}" in
+    run | test) packages_for "$2" ;;
+    *)
+        echo "usage: $0 packages run|test" >&2
+        exit 2
+        ;;
+    esac
+    ;;
 *)
-    echo "usage: $0 [run|test]" >&2
+    echo "usage: $0 [run|test|packages run|test]" >&2
     exit 2
     ;;
 esac

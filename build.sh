@@ -63,7 +63,7 @@ packages_for() {
 set_up() {
     local mode=$1 missing=() p
     while read -r p; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+        [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null) == "install ok installed"* ]] ||
             missing+=("$p")
     done < <(packages_for "$mode")
     [ ${#missing[@]} -eq 0 ] && return

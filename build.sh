@@ -12,7 +12,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation fontconfig
     xvfb xdotool x11-utils python3
-    libxcb1-dev dpkg-dev file desktop-file-utils appstream
+    libxcb1-dev libfontconfig-dev dpkg-dev file desktop-file-utils appstream
     valgrind libxdamage1
 )
 

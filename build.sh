@@ -24,6 +24,8 @@ BUILD_PACKAGES=(
     qt6-base-dev-tools
     libgl-dev
     libxcb1-dev
+    # fontconfig is started on a thread of its own while the window is made.
+    libfontconfig-dev
 )
 
 # Running it.

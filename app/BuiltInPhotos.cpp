@@ -1,9 +1,11 @@
 #include "app/BuiltInPhotos.h"
 
+#include "resources/RawImage.h"
+
 QImage builtInSourcePhoto() {
-    return QImage(QStringLiteral(":/source.jpg"));
+    return rawSourcePhoto.image();
 }
 
 QImage builtInCoverPhoto() {
-    return QImage(QStringLiteral(":/cover.jpg"));
+    return rawCoverPhoto.image();
 }

@@ -2,10 +2,13 @@
 
 #include "app/BuiltInPhotos.h"
 #include "form/ErrorDispatcher.h"
+#include "resources/RawImage.h"
 #include "reveal/EffectCatalogue.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QPixmap>
 
 using form::TwipsRect;
 
@@ -29,10 +32,13 @@ Tessaline::Tessaline(QWidget *parent)
     : Form(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("www.example.org  Информационни технологии - вид ефекти "));
-    setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    setWindowIcon(QIcon(QPixmap::fromImage(rawIcon.image())));
     setClientSizeTwips(7485, 5670);
     setBackColor(0x00FFC0C0);
     setFont(QFont(QStringLiteral("Times New Roman"), 12, QFont::Normal));
+    // Controls are made with the window's font from the start, so that none
+    // loads the default font and lays out its text in it first.
+    QApplication::setFont(font());
 
     createControls();
     connectHandlers();
@@ -62,10 +68,10 @@ void Tessaline::createControls() {
     place(Text1, TwipsRect{120, 3360, 7215, 2175});
     Text1->setPlainText(resourceText(QStringLiteral(":/description.txt")));
 
-    const QList<QStringList> tables = reveal::effectTables();
+    // Each table is read from the catalogue when its effect first runs:
+    // reading all 69 here would slow the window's start noticeably.
     for (int k = int(m_orderTables.size()) - 1; k >= 0; --k) {
-        for (const QString &entry : tables.value(k))
-            m_orderTables[std::size_t(k)].addItem(entry);
+        m_orderTables[std::size_t(k)].setItemSource([k] { return reveal::effectTable(k + 1); });
         List2.add(k, &m_orderTables[std::size_t(k)]);
     }
 

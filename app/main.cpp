@@ -6,8 +6,11 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <fontconfig/fontconfig.h>
+
 #include <cstdio>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -71,12 +74,17 @@ int main(int argc, char *argv[]) {
     describeApplication();
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
+    // Fontconfig reads its configuration and font caches the first time a
+    // font is asked for, a few milliseconds the window would wait for. Read
+    // them on another core while Qt connects to the display instead.
+    std::jthread fontconfig([] { FcInit(); });
     if (const QString problem = displayProblem(); !problem.isEmpty()) {
         printLine(stderr, programName(argc, argv) + QStringLiteral(": ") + problem);
         return 1;
     }
 
     QApplication app(argc, argv);
+    fontconfig.join();
     setUpApplication(app);
 
     Tessaline window;

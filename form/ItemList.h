@@ -2,20 +2,29 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace form {
 
 // An invisible list box: only its items, never shown and never focused.
 class ItemList {
 public:
-    void addItem(const QString &text) { m_items.append(text); }
-    void clear() { m_items.clear(); }
+    void addItem(const QString &text);
+    void clear();
+
+    // Items that are fetched the first time anyone reads the list, so that a
+    // form with many such lists opens without building them all.
+    void setItemSource(std::function<QStringList()> source);
 
     // Entry i; an index past the end reads as an empty text.
     QString list(int index) const;
-    int listCount() const { return int(m_items.size()); }
+    int listCount() const;
 
 private:
-    QStringList m_items;
+    void fetch() const;
+
+    mutable QStringList m_items;
+    mutable std::function<QStringList()> m_source;
 };
 
 } // namespace form

@@ -54,8 +54,18 @@ void PictureBox::setSizeTwips(float width, float height) {
 void PictureBox::setPicture(const QImage &picture) {
     m_picture = picture;
     m_strokes.clear();
+    m_surface = QImage();
     m_surfaceRatio = 0;
     update();
+}
+
+QImage PictureBox::surface() const {
+    if (m_surfaceRatio == devicePixelRatioF() && !m_surface.isNull())
+        return m_surface;
+    QImage surface = pictureSurface(devicePixelRatioF());
+    for (const Stroke &stroke : m_strokes)
+        renderStroke(surface, stroke);
+    return surface;
 }
 
 void PictureBox::PaintPicture(const QImage &picture, float destLeft, float destTop, float destWidth,
@@ -65,10 +75,10 @@ void PictureBox::PaintPicture(const QImage &picture, float destLeft, float destT
                         {destLeft, destTop, destWidth, destHeight},
                         {sourceLeft, sourceTop, sourceWidth, sourceHeight}};
     m_strokes.push_back(stroke);
-    if (m_surfaceRatio != devicePixelRatioF()) {
+    if (m_surfaceRatio != devicePixelRatioF() || m_surface.isNull()) {
         ensureSurface();
     } else {
-        renderStroke(stroke);
+        renderStroke(m_surface, stroke);
     }
     // Drawing is immediate: it is on screen before the handler goes on.
     const QRect dest = deviceRect(destLeft, destTop, destWidth, destHeight, 1.0);
@@ -80,23 +90,28 @@ void PictureBox::ensureSurface() {
     if (m_surfaceRatio == devicePixelRatioF() && !m_surface.isNull())
         return;
     m_surfaceRatio = devicePixelRatioF();
-    renderPicture();
+    m_surface = pictureSurface(m_surfaceRatio);
     for (const Stroke &stroke : m_strokes)
-        renderStroke(stroke);
+        renderStroke(m_surface, stroke);
 }
 
-void PictureBox::renderPicture() {
-    const QSize inner = contentsRect().size() * m_surfaceRatio;
-    m_surface = QImage(inner, QImage::Format_RGB32);
-    m_surface.fill(palette().color(QPalette::Window));
+QImage PictureBox::pictureSurface(qreal ratio) const {
+    const QSize inner = contentsRect().size() * ratio;
+    QImage surface(inner, QImage::Format_RGB32);
+    surface.fill(palette().color(QPalette::Window));
     if (!m_picture.isNull()) {
-        QPainter p(&m_surface);
-        p.drawImage(0, 0, atRatio(m_picture, m_surfaceRatio));
+        QPainter p(&surface);
+        p.drawImage(0, 0, atRatio(m_picture, ratio));
     }
+    return surface;
 }
 
-void PictureBox::renderStroke(const Stroke &stroke) {
-    const qreal ratio = m_surfaceRatio;
+bool PictureBox::showsPictureAlone() const {
+    return m_strokes.empty() && devicePixelRatioF() == 1.0 && !m_picture.hasAlphaChannel();
+}
+
+void PictureBox::renderStroke(QImage &surface, const Stroke &stroke) const {
+    const qreal ratio = devicePixelRatioF();
     const QRect dest =
         deviceRect(stroke.dest[0], stroke.dest[1], stroke.dest[2], stroke.dest[3], ratio);
     const QRect source =
@@ -108,18 +123,27 @@ void PictureBox::renderStroke(const Stroke &stroke) {
         m_strokeSourceKey = stroke.picture.cacheKey();
         m_strokeSourceRatio = ratio;
     }
-    QPainter p(&m_surface);
+    QPainter p(&surface);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(dest, m_strokeSource, source);
 }
 
 void PictureBox::paintEvent(QPaintEvent *event) {
-    ensureSurface();
     QPainter p(this);
     const QRect inner = contentsRect();
-    QImage shown = m_surface;
-    shown.setDevicePixelRatio(m_surfaceRatio);
-    p.drawImage(inner.topLeft(), shown);
+    if (showsPictureAlone()) {
+        // Until something is drawn over it, the picture is shown as it is:
+        // a surface of its own would only be one more copy of it.
+        p.fillRect(inner, palette().color(QPalette::Window));
+        p.setClipRect(inner);
+        p.drawImage(inner.topLeft(), m_picture);
+        p.setClipping(false);
+    } else {
+        ensureSurface();
+        QImage shown = m_surface;
+        shown.setDevicePixelRatio(m_surfaceRatio);
+        p.drawImage(inner.topLeft(), shown);
+    }
     p.end();
     QFrame::paintEvent(event);
 }

@@ -33,7 +33,7 @@ public:
                       float sourceHeight);
 
     // What the box's inner area shows, one device pixel per image pixel.
-    QImage surface() const { return m_surface; }
+    QImage surface() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -46,16 +46,18 @@ private:
     };
 
     void ensureSurface();
-    void renderPicture();
-    void renderStroke(const Stroke &stroke);
+    QImage pictureSurface(qreal ratio) const;
+    bool showsPictureAlone() const;
+    void renderStroke(QImage &surface, const Stroke &stroke) const;
 
     QImage m_picture;
     std::vector<Stroke> m_strokes;
     QImage m_surface;
     qreal m_surfaceRatio = 0;
-    QImage m_strokeSource; // the last picture copied from, at the surface's ratio
-    qint64 m_strokeSourceKey = 0;
-    qreal m_strokeSourceRatio = 0;
+    // The last picture copied from, at the surface's ratio.
+    mutable QImage m_strokeSource;
+    mutable qint64 m_strokeSourceKey = 0;
+    mutable qreal m_strokeSourceRatio = 0;
     float m_widthTwips = 0;
     float m_heightTwips = 0;
 };

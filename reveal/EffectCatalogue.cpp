@@ -1,6 +1,6 @@
 #include "reveal/EffectCatalogue.h"
 
-#include <QFile>
+#include <QResource>
 
 namespace reveal {
 
@@ -25,10 +25,41 @@ QList<QStringList> parseEffectTables(QStringView text) {
     return tables;
 }
 
+namespace {
+
+// The catalogue's text where the program holds it, stored uncompressed, so
+// that reading it copies nothing.
+QByteArray catalogueText() {
+    return QResource(QStringLiteral(":/effects.txt")).uncompressedData();
+}
+
+} // namespace
+
 QList<QStringList> effectTables() {
-    QFile file(QStringLiteral(":/effects.txt"));
-    file.open(QIODevice::ReadOnly);
-    return parseEffectTables(QString::fromUtf8(file.readAll()));
+    return parseEffectTables(QString::fromUtf8(catalogueText()));
+}
+
+QStringList effectTable(int number) {
+    if (number < 1 || number > kEffectCount)
+        return {};
+    // Only this table's lines are converted and parsed: from its heading to
+    // the next one.
+    const QByteArray text = catalogueText();
+    const QByteArray heading = "\neffect " + QByteArray::number(number).rightJustified(2, '0');
+    qsizetype begin = -1;
+    for (qsizetype at = text.indexOf(heading); at >= 0; at = text.indexOf(heading, at + 1)) {
+        const qsizetype after = at + heading.size();
+        if (after == text.size() || text.at(after) == '\n' || text.at(after) == '\r') {
+            begin = at + 1;
+            break;
+        }
+    }
+    if (begin < 0)
+        return {};
+    const qsizetype end = text.indexOf("\neffect ", begin);
+    const QByteArrayView section =
+        QByteArrayView(text).sliced(begin, (end < 0 ? text.size() : end) - begin);
+    return parseEffectTables(QString::fromUtf8(section)).value(number - 1);
 }
 
 QStringList effectNames() {

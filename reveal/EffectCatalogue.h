@@ -19,6 +19,11 @@ QList<QStringList> parseEffectTables(QStringView text);
 // The compiled-in tables, indexed by effect number - 1.
 QList<QStringList> effectTables();
 
+// The compiled-in table of effect `number` (1 ... 69) alone, read on demand:
+// a small fraction of a millisecond, where all 69 cost the window's start-up
+// far more. Empty for a number outside the catalogue.
+QStringList effectTable(int number);
+
 // The names the effect list shows: "01" ... "69".
 QStringList effectNames();
 

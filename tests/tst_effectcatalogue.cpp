@@ -75,6 +75,13 @@ private slots:
         QCOMPARE(tileAt(68, 17), (Tile{9, 6}));
     }
 
+    void aTableReadAloneIsTheSameAsInTheWholeCatalogue() {
+        for (int n = 1; n <= 69; ++n)
+            QCOMPARE(reveal::effectTable(n), tables().at(n - 1));
+        QVERIFY(reveal::effectTable(0).isEmpty());
+        QVERIFY(reveal::effectTable(70).isEmpty());
+    }
+
     void namesAreTwoDigits() {
         const QStringList names = reveal::effectNames();
         QCOMPARE(names.size(), 69);

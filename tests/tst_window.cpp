@@ -1,5 +1,6 @@
 #include "VerifyRuntimeError.h"
 #include "WindowTest.h"
+#include "app/BuiltInPhotos.h"
 #include "app/Tessaline.h"
 
 #include <QFontInfo>
@@ -53,6 +54,20 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(w.CurrentStep, quint8(0));
         QCOMPARE(w.Picture1(1).surface(), display);
+    }
+
+    // The pictures are compiled in as pixels made at build time: they must be
+    // what the checked-in files decode to.
+    void builtInPicturesAreTheCheckedInFiles() {
+        const QString dir = QStringLiteral(TESSALINE_RESOURCES_DIR);
+        const auto rgb = [](const QImage &image) {
+            return image.convertToFormat(QImage::Format_ARGB32);
+        };
+        QCOMPARE(builtInSourcePhoto().size(), QSize(250, 187));
+        QCOMPARE(rgb(builtInSourcePhoto()), rgb(QImage(dir + QStringLiteral("/source.jpg"))));
+        QCOMPARE(rgb(builtInCoverPhoto()), rgb(QImage(dir + QStringLiteral("/cover.jpg"))));
+        QCOMPARE(rgb(m_window->windowIcon().pixmap(32, 32).toImage()),
+                 rgb(QImage(dir + QStringLiteral("/icon.png"))));
     }
 
     void geometryIsTheLayoutInPixels_data() {

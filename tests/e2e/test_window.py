@@ -1,5 +1,6 @@
 """The window as a person first sees it, on a real X server."""
 
+import os
 import re
 import time
 
@@ -15,7 +16,11 @@ from tessaline_view import (
     background_points,
     list_selection,
 )
-from xdisplay import SCREEN_HEIGHT, SCREEN_WIDTH, now_ms
+from xdisplay import SCREEN_HEIGHT, SCREEN_WIDTH, Image, now_ms
+
+# The window as it first shows, recorded on Debian 12 (Qt 6.4, Liberation
+# Serif for Times New Roman). TESSALINE_RECORD=1 records it anew.
+REFERENCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference", "window-at-start.png")
 
 
 class WindowTest(SessionTest):
@@ -75,6 +80,22 @@ class WindowTest(SessionTest):
         # Idle means idle: nothing changes on its own.
         time.sleep(0.5)
         self.assertEqual(self.app.grab(), shot)
+        self.close_and_expect_clean_exit()
+
+    def test_windowLooksAsRecorded(self):
+        shot = self.app.grab()
+        if os.environ.get("TESSALINE_RECORD"):
+            shot.save_png(REFERENCE)
+            self.skipTest("recorded " + REFERENCE)
+        differing = shot.differing(Image.load_png(REFERENCE))
+        if differing:
+            path = os.path.abspath("window-at-start.png")
+            shot.save_png(path)
+            xs, ys = [x for x, _ in differing], [y for _, y in differing]
+            self.fail(
+                "%d pixels differ from %s, within x %d...%d, y %d...%d; the window is in %s"
+                % (len(differing), REFERENCE, min(xs), max(xs), min(ys), max(ys), path)
+            )
         self.close_and_expect_clean_exit()
 
     def test_clickOnALabelDoesNothing(self):

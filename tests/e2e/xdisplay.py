@@ -15,6 +15,7 @@ import struct
 import subprocess
 import tempfile
 import time
+import zlib
 
 SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 1024
 
@@ -122,6 +123,59 @@ class Image:
                     if a[4 * x : 4 * x + 3] != b[4 * x : 4 * x + 3]:
                         out.append((x, y))
         return out
+
+    def save_png(self, path):
+        """An 8-bit RGB PNG of the image, without filtering."""
+        raw = bytearray()
+        for row in self.rows:
+            raw.append(0)
+            for i in range(0, len(row), 4):
+                raw += bytes((row[i + 2], row[i + 1], row[i]))
+
+        def chunk(kind, body):
+            return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+    @staticmethod
+    def load_png(path):
+        """An 8-bit RGB, non-interlaced PNG, as save_png writes it (any filters)."""
+        with open(path, "rb") as f:
+            data = f.read()
+        if data[:8] != b"\x89PNG\r\n\x1a\n":
+            raise ValueError(path + ": not a PNG file")
+        pos, idat, width = 8, b"", None
+        while pos < len(data):
+            (length,) = struct.unpack(">I", data[pos : pos + 4])
+            kind, body = data[pos + 4 : pos + 8], data[pos + 8 : pos + 8 + length]
+            pos += 12 + length
+            if kind == b"IHDR":
+                width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
+                if (depth, colour, interlace) != (8, 2, 0):
+                    raise ValueError(path + ": only 8-bit RGB without interlacing is read")
+            elif kind == b"IDAT":
+                idat += body
+        raw, stride, rows, prev = zlib.decompress(idat), 3 * width, [], bytearray(3 * width)
+        for y in range(height):
+            kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1 : (y + 1) * (stride + 1)])
+            for i in range(stride):
+                a = line[i - 3] if i >= 3 else 0
+                b, c = prev[i], prev[i - 3] if i >= 3 else 0
+                if kind == 1:
+                    line[i] = (line[i] + a) & 255
+                elif kind == 2:
+                    line[i] = (line[i] + b) & 255
+                elif kind == 3:
+                    line[i] = (line[i] + (a + b) // 2) & 255
+                elif kind == 4:
+                    p = a + b - c
+                    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                    line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+            rows.append(bytes(v for i in range(0, stride, 3) for v in (line[i + 2], line[i + 1], line[i], 0)))
+            prev = line
+        return Image(width, height, rows)
 
     def save_ppm(self, path):
         data = bytearray()

@@ -78,6 +78,11 @@ QImage readMap(const QString &path) {
     return path.endsWith(QLatin1String(".pgm")) ? readPgm16(path) : QImage(path);
 }
 
+// Paths here have no spaces.
+QStringList words(const QString &line) {
+    return line.split(u' ');
+}
+
 QStringList mapNames(const QString &extension) {
     QStringList names;
     for (int effect = 1; effect <= 69; ++effect)
@@ -104,27 +109,22 @@ class TestLumaMaps : public QObject {
 
 private slots:
     void mapsHoldEachStepsStartTimeTileByTile_data() {
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("options");
         QTest::addColumn<QSize>("size");
         QTest::newRow("pgm, a size the grid does not divide")
-            << QStringList{QStringLiteral("--size"), QStringLiteral("333x187")}
-            << QStringLiteral("pgm") << QSize(333, 187);
-        QTest::newRow("png, the default size")
-            << QStringList{QStringLiteral("--format"), QStringLiteral("png")}
-            << QStringLiteral("png") << QSize(1920, 1080);
+            << "--size 333x187" << QSize(333, 187);
+        QTest::newRow("png, the default size") << "--format png" << QSize(1920, 1080);
     }
 
     void mapsHoldEachStepsStartTimeTileByTile() {
-        QFETCH(QStringList, options);
-        QFETCH(QString, extension);
+        QFETCH(QString, options);
         QFETCH(QSize, size);
+        const QString extension = options.endsWith(QLatin1String("png")) ? "png" : "pgm";
         QTemporaryDir dir;
         writeFile(dir.filePath(QStringLiteral("notes.txt")), "mine");
         writeFile(dir.filePath(QStringLiteral("tessaline-05.") + extension), "an old map");
 
-        const Result result =
-            runTessaline(QStringList{QStringLiteral("--luma"), dir.path()} + options);
+        const Result result = runTessaline(words("--luma " + dir.path() + ' ' + options));
         QCOMPARE(result.errors, QString());
         QCOMPARE(result.status, 0);
         // The 69 maps, the old one replaced, and nothing else touched or left behind.
@@ -165,36 +165,27 @@ private slots:
     }
 
     void aBadRequestIsOneLineAndChangesNothing_data() {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("arguments");
         QTest::addColumn<int>("status");
-        const QString dir = QStringLiteral("{dir}");
-        const QString luma = QStringLiteral("--luma");
-        QTest::newRow("no such folder") << QStringList{luma, dir + QStringLiteral("/missing")} << 1;
-        QTest::newRow("a file, not a folder")
-            << QStringList{luma, dir + QStringLiteral("/notes.txt")} << 1;
-        QTest::newRow("a map's name taken by a folder") << QStringList{luma, dir} << 1;
-        QTest::newRow("size not WxH")
-            << QStringList{luma, dir, QStringLiteral("--size"), QStringLiteral("1920")} << 2;
-        QTest::newRow("size too small")
-            << QStringList{luma, dir, QStringLiteral("--size=9x100")} << 2;
-        QTest::newRow("size too large")
-            << QStringList{luma, dir, QStringLiteral("--size"), QStringLiteral("100x8193")} << 2;
-        QTest::newRow("unknown format")
-            << QStringList{luma, dir, QStringLiteral("--format"), QStringLiteral("jpg")} << 2;
-        QTest::newRow("stray argument") << QStringList{luma, dir, QStringLiteral("extra")} << 2;
+        QTest::newRow("no such folder") << "--luma {dir}/missing" << 1;
+        QTest::newRow("a file, not a folder") << "--luma {dir}/notes.txt" << 1;
+        QTest::newRow("a map's name taken by a folder") << "--luma {dir}" << 1;
+        QTest::newRow("size not WxH") << "--luma {dir} --size 1920" << 2;
+        QTest::newRow("size too small") << "--luma {dir} --size=9x100" << 2;
+        QTest::newRow("size too large") << "--luma {dir} --size 100x8193" << 2;
+        QTest::newRow("unknown format") << "--luma {dir} --format jpg" << 2;
+        QTest::newRow("stray argument") << "--luma {dir} extra" << 2;
     }
 
     void aBadRequestIsOneLineAndChangesNothing() {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, arguments);
         QFETCH(int, status);
         QTemporaryDir dir;
         writeFile(dir.filePath(QStringLiteral("notes.txt")), "mine");
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("tessaline-01.pgm")));
         const QStringList before =
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        arguments.replaceInStrings(QStringLiteral("{dir}"), dir.path());
-
-        const Result result = runTessaline(arguments);
+        const Result result = runTessaline(words(arguments.replace("{dir}", dir.path())));
         QCOMPARE(result.status, status);
         QVERIFY2(result.errors.startsWith(QStringLiteral("tessaline: ")) &&
                      result.errors.count(u'\n') == 1 && result.errors.endsWith(u'\n'),
@@ -213,26 +204,18 @@ private slots:
         constexpr int frames = 100;
         const QSize size(200, 180);
         QTemporaryDir dir;
-        QCOMPARE(runTessaline({QStringLiteral("--luma"), dir.path(), QStringLiteral("--size"),
-                               QStringLiteral("200x180")})
-                     .status,
-                 0);
+        QCOMPARE(runTessaline(words("--luma " + dir.path() + " --size 200x180")).status, 0);
 
         // A black clip mixed into a white one over 100 frames, read back as grey bytes.
-        const QString video = dir.filePath(QStringLiteral("wipe.raw"));
+        const QString map = dir.filePath(mapNames("pgm").at(effect - 1));
+        const QString video = dir.filePath("wipe.raw");
         QProcess melt;
-        melt.start(QStringLiteral(TESSALINE_MELT),
-                   {QStringLiteral("-silent"), QStringLiteral("-quiet"),
-                    QStringLiteral("color:black"), QStringLiteral("out=%1").arg(frames - 1),
-                    QStringLiteral("color:white"), QStringLiteral("out=%1").arg(frames - 1),
-                    QStringLiteral("-mix"), QString::number(frames), QStringLiteral("-mixer"),
-                    QStringLiteral("luma"),
-                    QStringLiteral("resource=") +
-                        dir.filePath(mapNames(QStringLiteral("pgm")).at(effect - 1)),
-                    QStringLiteral("-consumer"), QStringLiteral("avformat:") + video,
-                    QStringLiteral("f=rawvideo"), QStringLiteral("vcodec=rawvideo"),
-                    QStringLiteral("pix_fmt=gray"), QStringLiteral("width=%1").arg(size.width()),
-                    QStringLiteral("height=%1").arg(size.height())});
+        melt.start(
+            TESSALINE_MELT,
+            words("-silent -quiet color:black out=99 color:white out=99 -mix 100 -mixer luma "
+                  "resource=" +
+                  map + " -consumer avformat:" + video +
+                  " f=rawvideo vcodec=rawvideo pix_fmt=gray width=200 height=180"));
         QVERIFY(melt.waitForFinished(120000));
         QCOMPARE(melt.exitCode(), 0);
         const QByteArray pixels = readFile(video);

@@ -63,8 +63,10 @@ public:
     // would show them: at natural size from the top-left corner, clipped.
     void setPictures(const QImage &source, const QImage &cover);
 
-    // Runs effect 1 ... 69. Returns an empty recording with the reason in
-    // errorString() if the effect does not exist or the reveal failed.
+    // Runs effect 1 ... 69 to its end, without returning to the event loop
+    // in between. Returns an empty recording with the reason in errorString()
+    // if the effect does not exist or the reveal failed. With images, a
+    // recording holds 100 pictures of the display box's size.
     RevealRecording record(int effect, bool withImages = false);
     QString errorString() const { return m_error; }
 

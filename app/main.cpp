@@ -1,6 +1,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/DisplayCheck.h"
 #include "app/Tessaline.h"
+#include "export/LumaCommand.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -72,6 +73,8 @@ std::optional<int> answerCommandLine(int argc, char *argv[]) {
 
 int main(int argc, char *argv[]) {
     describeApplication();
+    if (const std::optional<int> status = runLumaCommand(argc, argv))
+        return *status;
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
     // Fontconfig reads its configuration and font caches the first time a

@@ -1,6 +1,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/DisplayCheck.h"
 #include "app/Tessaline.h"
+#include "export/ExportCommand.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -69,6 +70,8 @@ std::optional<int> answerCommandLine(int argc, char *argv[]) {
 
 int main(int argc, char *argv[]) {
     describeApplication();
+    if (const std::optional<int> status = exporting::runFileCommand(argc, argv))
+        return *status;
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
     if (const QString problem = displayProblem(); !problem.isEmpty()) {

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QIODevice;
+
+namespace exporting {
+
+// Writes a file under a temporary name beside `path` and renames it when
+// `write` has succeeded, so that a failure (or a stop, which `write` reports
+// with an empty reason) leaves no file and an existing one untouched. A folder
+// or a device is refused, since the rename would replace it. Returns false
+// with a one-line reason that names the file, or an empty one on a stop.
+bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
+                 QString *error);
+
+} // namespace exporting

@@ -74,6 +74,8 @@ void PictureBox::PaintPicture(const QImage &picture, float destLeft, float destT
     const QRect dest = deviceRect(destLeft, destTop, destWidth, destHeight, 1.0);
     repaint(dest.translated(contentsRect().topLeft()).adjusted(-1, -1, 1, 1) & contentsRect());
     waitUntilDrawn();
+    emit pictureDrawn(deviceRect(destLeft, destTop, destWidth, destHeight, m_surfaceRatio) &
+                      m_surface.rect());
 }
 
 void PictureBox::ensureSurface() {

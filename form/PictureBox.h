@@ -35,6 +35,11 @@ public:
     // What the box's inner area shows, one device pixel per image pixel.
     QImage surface() const { return m_surface; }
 
+signals:
+    // A PaintPicture has reached the surface: the rectangle it covered on the
+    // inner area, in the surface's device pixels.
+    void pictureDrawn(const QRect &deviceRect);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

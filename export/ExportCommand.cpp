@@ -61,6 +61,11 @@ Progress terminalProgress(const QString &program) {
     };
 }
 
+void keepOnlyGraveMessages(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fputs(qPrintable(message + u'\n'), stderr);
+}
+
 int writeAtlas(const Problem &problem, const QString &path, int scale) {
     const QImage atlas = revealAtlas(reveal::effectTables(), reveal::effectNames(), scale);
     QString error;
@@ -118,8 +123,11 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
     if (!scaleOk || k < 1 || k > 4)
         return problem.say(2, QStringLiteral("--scale takes 1, 2, 3 or 4"));
 
-    // Files are made on Qt's offscreen platform whatever display there is, or none.
+    // Files are made on Qt's offscreen platform whatever display there is, or
+    // none, and the command speaks only in its own one-line messages: Qt's
+    // notes about the session (no XDG_RUNTIME_DIR over SSH, say) are left out.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(keepOnlyGraveMessages);
 
     if (parser.isSet(atlasFile)) {
         for (const QCommandLineOption &only : {effect, source, cover, loop}) {

@@ -3,6 +3,7 @@
 #include "export/AnimationFile.h"
 #include "export/RevealAnimation.h"
 #include "export/RevealAtlas.h"
+#include "export/RevealRecorder.h"
 #include "export/SafeFile.h"
 #include "reveal/EffectCatalogue.h"
 
@@ -126,7 +127,7 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
     // Files are made on Qt's offscreen platform whatever display there is, or
     // none, and the command speaks only in its own one-line messages: Qt's
     // notes about the session (no XDG_RUNTIME_DIR over SSH, say) are left out.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    useOffscreenPlatform();
     qInstallMessageHandler(keepOnlyGraveMessages);
 
     if (parser.isSet(atlasFile)) {
@@ -151,6 +152,9 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
                                   .arg(parser.value(effect))
                                   .arg(reveal::kEffectCount));
 
+    // The window paints at K device pixels to its pixel, scaling the photographs smoothly.
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(k));
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
     QApplication app(argc, argv);
     RevealRequest request;
     request.effect = n;

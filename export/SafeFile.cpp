@@ -30,6 +30,13 @@ bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QStr
             *error = QStringLiteral("cannot write %1: %2").arg(shown, *error);
         return false;
     }
+    // What is still buffered goes out here: a disk that fills up now must
+    // stop the rename, and commit() alone would not notice.
+    if (!file.flush()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(shown, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
     if (!file.commit()) {
         *error = QStringLiteral("cannot write %1: %2").arg(shown, file.errorString());
         return false;

@@ -87,10 +87,15 @@ bool writeWebp(const TileAnimation &animation, QIODevice &out, const Progress &p
     if (!WebPAnimEncoderAdd(encoder.get(), nullptr, animation.endMs, nullptr) ||
         !WebPAnimEncoderAssemble(encoder.get(), &data.data))
         return failed();
-    if (out.write(reinterpret_cast<const char *>(data.data.bytes), qint64(data.data.size)) !=
-        qint64(data.data.size)) {
-        *error = out.errorString();
-        return false;
+    // A short write is no error yet; the next one says why, such as a full disk.
+    const char *bytes = reinterpret_cast<const char *>(data.data.bytes);
+    for (qint64 done = 0, size = qint64(data.data.size); done < size;) {
+        const qint64 written = out.write(bytes + done, size - done);
+        if (written <= 0) {
+            *error = out.errorString();
+            return false;
+        }
+        done += written;
     }
     return true;
 }

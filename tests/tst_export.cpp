@@ -142,7 +142,8 @@ private slots:
             startsMs.append(startsMs.constLast() + reader.nextImageDelay());
         }
         QCOMPARE(frames.size(), 101);
-        QCOMPARE(frames.constFirst().size(), QSize(200, 187) * scale);
+        // The whole tile grid, 3000 x 2800 twips: 200 x 187 pixels at scale 1.
+        QCOMPARE(frames.constFirst().size(), form::deviceRect(0, 0, 3000, 2800, scale).size());
 
         // The GIF's two pictures are dithered: its first and last frames are
         // what every tile must match, and they must look like the photographs.
@@ -206,25 +207,38 @@ private slots:
         QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/x.gif")));
     }
 
-    // A disk that fills up mid-way: the old file stays as it was, and no
-    // temporary one is left beside it.
+    // A disk that fills up a few bytes before the end, when the last of the
+    // file is on its way out: the old file stays as it was, and no temporary
+    // one is left beside it.
+    void aFullDiskKeepsTheOldFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("gif") << "slide.gif";
+        QTest::newRow("webp") << "slide.webp";
+    }
+
     void aFullDiskKeepsTheOldFile() {
-        const QString path = m_dir->filePath(QStringLiteral("slide.gif"));
+        QFETCH(QString, name);
+        const QString path = m_dir->filePath(name);
+        QCOMPARE(runProgram({QStringLiteral("--export"), path}).exitCode, 0);
         QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("the old slide");
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const QByteArray before = old.readAll();
         old.close();
 
-        const Run run = runProgram({QStringLiteral("--export"), path}, [] {
-            const rlimit limit{16384, 16384};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            std::signal(SIGXFSZ, SIG_IGN); // a failed write instead of a killed process
-        });
+        // The looping one is a few bytes longer than the old one.
+        const rlim_t room = rlim_t(before.size() - 8);
+        const Run run =
+            runProgram({QStringLiteral("--export"), path, QStringLiteral("--loop")}, [room] {
+                const rlimit limit{room, room};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                // a failed write instead of a killed process
+                std::signal(SIGXFSZ, SIG_IGN);
+            });
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(isOneLine(run.err), qPrintable(run.err));
-        QCOMPARE(entries(), QStringList{QStringLiteral("slide.gif")});
+        QCOMPARE(entries(), QStringList{name});
         QVERIFY(old.open(QIODevice::ReadOnly));
-        QCOMPARE(old.readAll(), QByteArray("the old slide"));
+        QCOMPARE(old.readAll(), before);
     }
 
     void atlasShadesEachCellByItsStep() {

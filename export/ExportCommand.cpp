@@ -8,10 +8,10 @@
 #include "reveal/EffectCatalogue.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 
 #include <cstdio>
 #include <unistd.h>
@@ -68,16 +68,16 @@ void keepOnlyGraveMessages(QtMsgType type, const QMessageLogContext &, const QSt
 }
 
 int writeAtlas(const Problem &problem, const QString &path, int scale) {
-    const QImage atlas = revealAtlas(reveal::effectTables(), reveal::effectNames(), scale);
+    // Encoded in memory first, so that a write that fails says why.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    revealAtlas(reveal::effectTables(), reveal::effectNames(), scale).save(&buffer, "PNG");
     QString error;
     const bool written = writeSafely(
         path,
         [&](QIODevice &out, QString *reason) {
-            QImageWriter writer(&out, "png");
-            if (writer.write(atlas))
-                return true;
-            *reason = writer.errorString();
-            return false;
+            return writeAll(out, png.constData(), png.size(), reason);
         },
         &error);
     return written ? 0 : problem.say(1, error);

@@ -1,6 +1,6 @@
 #include "export/GifWriter.h"
 
-#include <QIODevice>
+#include <QFileDevice>
 
 #include <gif_lib.h>
 #include <libimagequant.h>
@@ -78,9 +78,18 @@ bool quantise(const QImage &first, const QImage &last, Quantised *out, QString *
     return true;
 }
 
+// A short write is no error yet; the next one says why, such as a full disk.
 int writeToDevice(GifFileType *gif, const GifByteType *data, int length) {
     auto *device = static_cast<QIODevice *>(gif->UserData);
-    return int(device->write(reinterpret_cast<const char *>(data), length));
+    int done = 0;
+    while (done < length) {
+        const qint64 written =
+            device->write(reinterpret_cast<const char *>(data) + done, length - done);
+        if (written <= 0)
+            break;
+        done += int(written);
+    }
+    return done;
 }
 
 // Hundredths of a second, rounded to the nearest.
@@ -105,7 +114,11 @@ bool writeGif(const TileAnimation &animation, QIODevice &out, const Progress &pr
         return false;
 
     const auto failed = [&](int code) {
-        *error = QStringLiteral("GIF: %1").arg(QString::fromUtf8(GifErrorString(code)));
+        // The file's own reason, when it was the file that failed, says more.
+        const auto *file = qobject_cast<const QFileDevice *>(&out);
+        *error = file && file->error() != QFileDevice::NoError
+                     ? file->errorString()
+                     : QStringLiteral("GIF: %1").arg(QString::fromUtf8(GifErrorString(code)));
         return false;
     };
     int code = 0;

@@ -20,7 +20,8 @@ bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QStr
     }
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, a full disk shows at the write that meets it, with its reason.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *error = QStringLiteral("cannot write %1: %2").arg(shown, file.errorString());
         return false;
     }
@@ -30,8 +31,8 @@ bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QStr
             *error = QStringLiteral("cannot write %1: %2").arg(shown, *error);
         return false;
     }
-    // What is still buffered goes out here: a disk that fills up now must
-    // stop the rename, and commit() alone would not notice.
+    // Nothing should be left in a buffer; if it were, commit() would write it
+    // without noticing a full disk and rename a truncated file.
     if (!file.flush()) {
         *error = QStringLiteral("cannot write %1: %2").arg(shown, file.errorString());
         file.cancelWriting();
@@ -40,6 +41,18 @@ bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QStr
     if (!file.commit()) {
         *error = QStringLiteral("cannot write %1: %2").arg(shown, file.errorString());
         return false;
+    }
+    return true;
+}
+
+bool writeAll(QIODevice &out, const char *data, qint64 size, QString *error) {
+    for (qint64 done = 0; done < size;) {
+        const qint64 written = out.write(data + done, size - done);
+        if (written <= 0) {
+            *error = out.errorString();
+            return false;
+        }
+        done += written;
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <functional>
 
@@ -15,5 +16,9 @@ namespace exporting {
 // with a one-line reason that names the file, or an empty one on a stop.
 bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
                  QString *error);
+
+// Writes all of `data`: a short write is no error yet, and the next one says
+// why, such as a full disk. Returns false with the device's reason.
+bool writeAll(QIODevice &out, const char *data, qint64 size, QString *error);
 
 } // namespace exporting

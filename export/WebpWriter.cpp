@@ -1,5 +1,7 @@
 #include "export/WebpWriter.h"
 
+#include "export/SafeFile.h"
+
 #include <QIODevice>
 
 #include <webp/encode.h>
@@ -87,17 +89,8 @@ bool writeWebp(const TileAnimation &animation, QIODevice &out, const Progress &p
     if (!WebPAnimEncoderAdd(encoder.get(), nullptr, animation.endMs, nullptr) ||
         !WebPAnimEncoderAssemble(encoder.get(), &data.data))
         return failed();
-    // A short write is no error yet; the next one says why, such as a full disk.
-    const char *bytes = reinterpret_cast<const char *>(data.data.bytes);
-    for (qint64 done = 0, size = qint64(data.data.size); done < size;) {
-        const qint64 written = out.write(bytes + done, size - done);
-        if (written <= 0) {
-            *error = out.errorString();
-            return false;
-        }
-        done += written;
-    }
-    return true;
+    return writeAll(out, reinterpret_cast<const char *>(data.data.bytes), qint64(data.data.size),
+                    error);
 }
 
 } // namespace exporting

@@ -1,5 +1,6 @@
 #include "app/ApplicationSetup.h"
 #include "app/DisplayCheck.h"
+#include "app/PhotoOptions.h"
 #include "app/Tessaline.h"
 #include "export/ExportCommand.h"
 
@@ -25,7 +26,7 @@ QString programName(int argc, char *argv[]) {
 // Answers --help, --version and mistakes on the command line. None of them
 // needs a display, so they work from a text console too. Returns the exit
 // status when the program ends here, nothing when the window is to open.
-std::optional<int> answerCommandLine(int argc, char *argv[]) {
+std::optional<int> answerCommandLine(int argc, char *argv[], PhotoOptions &photos) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -41,6 +42,7 @@ std::optional<int> answerCommandLine(int argc, char *argv[]) {
                                      QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
+    photos.addTo(parser);
 
     if (!parser.parse(arguments)) {
         printLine(stderr, program + QStringLiteral(": ") + parser.errorText());
@@ -63,6 +65,7 @@ std::optional<int> answerCommandLine(int argc, char *argv[]) {
                               parser.positionalArguments().constFirst() + u'\'');
         return 2;
     }
+    photos.read(parser);
     return std::nullopt;
 }
 
@@ -72,7 +75,10 @@ int main(int argc, char *argv[]) {
     describeApplication();
     if (const std::optional<int> status = exporting::runFileCommand(argc, argv))
         return *status;
-    if (const std::optional<int> status = answerCommandLine(argc, argv))
+    PhotoOptions photos;
+    if (const std::optional<int> status = answerCommandLine(argc, argv, photos))
+        return *status;
+    if (const std::optional<int> status = photos.load(programName(argc, argv), 1.0))
         return *status;
     if (const QString problem = displayProblem(); !problem.isEmpty()) {
         printLine(stderr, programName(argc, argv) + QStringLiteral(": ") + problem);
@@ -83,6 +89,7 @@ int main(int argc, char *argv[]) {
     setUpApplication(app);
 
     Tessaline window;
+    photos.applyTo(window);
     window.show();
     return app.exec();
 }

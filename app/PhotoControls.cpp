@@ -1,5 +1,6 @@
 #include "app/PhotoControls.h"
 
+#include "app/AnimationSaving.h"
 #include "app/BuiltInPhotos.h"
 #include "app/Tessaline.h"
 
@@ -57,6 +58,11 @@ QMenu *PhotoControls::createMenu(Box box, QWidget *parent) {
             action->setToolTip(whyNotNow());
             action->setStatusTip(whyNotNow());
         }
+    }
+    if (box == Cover) {
+        menu->addSeparator();
+        menu->addAction(QStringLiteral("Запази ефекта като анимация…"), &m_window,
+                        [this] { saveEffectAnimation(m_window); });
     }
     return menu;
 }

@@ -1,10 +1,12 @@
 #include "export/ExportCommand.h"
 
+#include "app/PhotoControls.h"
 #include "export/AnimationFile.h"
 #include "export/RevealAnimation.h"
 #include "export/RevealAtlas.h"
 #include "export/RevealRecorder.h"
 #include "export/SafeFile.h"
+#include "form/LoadPicture.h"
 #include "reveal/EffectCatalogue.h"
 
 #include <QApplication>
@@ -158,9 +160,17 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
     QApplication app(argc, argv);
     RevealRequest request;
     request.effect = n;
-    request.scale = k;
     request.loop = parser.isSet(loop);
     QString error;
+    // The user's photos are fitted as the window fits them, at the export's scale.
+    for (const auto &[option, picture] :
+         {std::pair{source, &request.source}, std::pair{cover, &request.cover}}) {
+        if (!parser.isSet(option))
+            continue;
+        *picture = form::LoadPicture(parser.value(option), PhotoControls::photoSize(), k, &error);
+        if (picture->isNull())
+            return problem.say(2, error);
+    }
     TileAnimation animation;
     if (!recordReveal(request, &animation, &error))
         return problem.say(1, error);

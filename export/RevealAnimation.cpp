@@ -1,5 +1,6 @@
 #include "export/RevealAnimation.h"
 
+#include "app/BuiltInPhotos.h"
 #include "export/RevealRecorder.h"
 
 namespace exporting {
@@ -17,7 +18,8 @@ bool recordReveal(const RevealRequest &request, TileAnimation *animation, QStrin
     RevealRecorder recorder;
     recorder.showWholeGrid();
     if (!request.source.isNull() || !request.cover.isNull())
-        recorder.setPictures(request.source, request.cover);
+        recorder.setPictures(request.source.isNull() ? builtInSourcePhoto() : request.source,
+                             request.cover.isNull() ? builtInCoverPhoto() : request.cover);
     const RevealRecording run = recorder.record(request.effect, true);
     if (run.steps.isEmpty()) {
         *error = recorder.errorString();

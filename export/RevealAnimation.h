@@ -9,9 +9,8 @@ namespace exporting {
 
 struct RevealRequest {
     int effect = 1; // 1 ... 69
-    int scale = 1;  // every length K times as long
     bool loop = false;
-    QImage source; // null: the window's own photographs
+    QImage source; // null: the built-in photograph
     QImage cover;
 };
 

@@ -187,6 +187,8 @@ private slots:
         QTest::newRow("folder named x.gif") << QStringList{"--export", "DIR/x.gif"} << 1;
         QTest::newRow("unknown effect")
             << QStringList{"--export", "DIR/y.webp", "--effect", "70"} << 1;
+        QTest::newRow("picture that isn't there")
+            << QStringList{"--export", "DIR/y.gif", "--cover", "DIR/missing.jpg"} << 2;
         QTest::newRow("neither .gif nor .webp") << QStringList{"--export", "DIR/y.png"} << 2;
         QTest::newRow("scale 5") << QStringList{"--export", "DIR/y.gif", "--scale", "5"} << 2;
         QTest::newRow("atlas and effect")
@@ -239,6 +241,27 @@ private slots:
         QCOMPARE(entries(), QStringList{name});
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), before);
+    }
+
+    void ownPhotoIsRevealed() {
+        QImage own(300, 200, QImage::Format_RGB32);
+        own.fill(QColor(20, 200, 60));
+        const QString photo = m_dir->filePath(QStringLiteral("own.png"));
+        QVERIFY(own.save(photo));
+        const QString path = m_dir->filePath(QStringLiteral("own.webp"));
+        const Run run =
+            runProgram({QStringLiteral("--export"), path, QStringLiteral("--source"), photo});
+        QCOMPARE(run.exitCode, 0);
+
+        QImageReader reader(path);
+        const QImage first = reader.read();
+        QImage last;
+        for (QImage frame = first; !frame.isNull(); frame = reader.read())
+            last = frame;
+        QVERIFY(first.pixelColor(100, 100) != QColor(20, 200, 60));
+        QImage expected(last.size(), last.format());
+        expected.fill(QColor(20, 200, 60));
+        QCOMPARE(last, expected);
     }
 
     void atlasShadesEachCellByItsStep() {

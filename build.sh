@@ -14,6 +14,7 @@ PACKAGES=(
     xvfb xdotool x11-utils python3
     libxcb1-dev dpkg-dev file desktop-file-utils appstream
     valgrind libxdamage1
+    libgif-dev libimagequant-dev libwebp-dev qt6-image-formats-plugins
 )
 
 set_up() {

@@ -26,6 +26,10 @@ BUILD_PACKAGES=(
     libxcb1-dev
     # fontconfig is started on a thread of its own while the window is made.
     libfontconfig-dev
+    # Animations: GIF writing, its palette, and WebP.
+    libgif-dev
+    libimagequant-dev
+    libwebp-dev
 )
 
 # Running it.
@@ -33,6 +37,8 @@ RUN_PACKAGES=(
     # Liberation Serif stands in for the window's Times New Roman.
     fonts-liberation
     fontconfig
+    # Users' photographs in more formats (WebP, TIFF and others).
+    qt6-image-formats-plugins
 )
 
 # The tests, the benchmarks and the package checks (./build.sh test only).

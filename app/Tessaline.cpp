@@ -1,6 +1,7 @@
 #include "app/Tessaline.h"
 
 #include "app/BuiltInPhotos.h"
+#include "app/PhotoControls.h"
 #include "form/ErrorDispatcher.h"
 #include "resources/RawImage.h"
 #include "reveal/EffectCatalogue.h"
@@ -43,6 +44,7 @@ Tessaline::Tessaline(QWidget *parent)
     createControls();
     connectHandlers();
     form::dispatch([this] { Form_Load(); });
+    photos = new PhotoControls(*this);
 }
 
 QString Tessaline::title() {

@@ -13,6 +13,8 @@
 
 #include <array>
 
+class PhotoControls;
+
 // The program's one window. Its handlers live beside what they drive: the
 // layout and start-up here, the reveal in reveal/, the dot burst in burst/.
 class Tessaline : public form::Form {
@@ -31,6 +33,9 @@ public:
     form::Timer *Timer1 = nullptr;
     form::ListBox *List1 = nullptr;
     form::ControlArray<form::Label> Label1;
+
+    // The user's own photos: the boxes' menus, dropped files.
+    PhotoControls *photos = nullptr;
 
     // The reveal's state: the step the next tick paints, and the chosen effect.
     quint8 CurrentStep = 0;

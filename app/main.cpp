@@ -1,7 +1,9 @@
 #include "app/ApplicationSetup.h"
 #include "app/DisplayCheck.h"
+#include "app/PhotoOptions.h"
 #include "app/Tessaline.h"
 #include "export/LumaCommand.h"
+#include "export/ExportCommand.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -28,7 +30,7 @@ QString programName(int argc, char *argv[]) {
 // Answers --help, --version and mistakes on the command line. None of them
 // needs a display, so they work from a text console too. Returns the exit
 // status when the program ends here, nothing when the window is to open.
-std::optional<int> answerCommandLine(int argc, char *argv[]) {
+std::optional<int> answerCommandLine(int argc, char *argv[], PhotoOptions &photos) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -44,6 +46,7 @@ std::optional<int> answerCommandLine(int argc, char *argv[]) {
                                      QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
+    photos.addTo(parser);
 
     if (!parser.parse(arguments)) {
         printLine(stderr, program + QStringLiteral(": ") + parser.errorText());
@@ -66,6 +69,7 @@ std::optional<int> answerCommandLine(int argc, char *argv[]) {
                               parser.positionalArguments().constFirst() + u'\'');
         return 2;
     }
+    photos.read(parser);
     return std::nullopt;
 }
 
@@ -75,7 +79,12 @@ int main(int argc, char *argv[]) {
     describeApplication();
     if (const std::optional<int> status = runLumaCommand(argc, argv))
         return *status;
-    if (const std::optional<int> status = answerCommandLine(argc, argv))
+    if (const std::optional<int> status = exporting::runFileCommand(argc, argv))
+        return *status;
+    PhotoOptions photos;
+    if (const std::optional<int> status = answerCommandLine(argc, argv, photos))
+        return *status;
+    if (const std::optional<int> status = photos.load(programName(argc, argv), 1.0))
         return *status;
     // Fontconfig reads its configuration and font caches the first time a
     // font is asked for, a few milliseconds the window would wait for. Read
@@ -91,6 +100,7 @@ int main(int argc, char *argv[]) {
     setUpApplication(app);
 
     Tessaline window;
+    photos.applyTo(window);
     window.show();
     return app.exec();
 }

@@ -48,6 +48,12 @@ void RevealRecorder::setPictures(const QImage &source, const QImage &cover) {
     w.Picture1(1).setPicture(cover);
 }
 
+void RevealRecorder::showWholeGrid() {
+    form::PictureBox &display = m_window->Picture1(1);
+    display.setFrameStyle(QFrame::NoFrame);
+    display.setPicture(display.picture()); // lays its surface out again, at the new size
+}
+
 RevealRecording RevealRecorder::record(int effect, bool withImages) {
     m_error.clear();
     if (effect < 1 || effect > reveal::kEffectCount) {

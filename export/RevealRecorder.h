@@ -63,6 +63,11 @@ public:
     // would show them: at natural size from the top-left corner, clipped.
     void setPictures(const QImage &source, const QImage &cover);
 
+    // Takes the display box's border away, so that its inner area holds the
+    // whole tile grid, 3000 x 2800 twips: the last column and row of tiles,
+    // which the border cuts off in the window, are then recorded in full.
+    void showWholeGrid();
+
     // Runs effect 1 ... 69 to its end, without returning to the event loop
     // in between. Returns an empty recording with the reason in errorString()
     // if the effect does not exist or the reveal failed. With images, a

@@ -7,6 +7,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace form {
@@ -25,15 +26,21 @@ void waitUntilDrawn() {
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
-// The picture as it appears at a device-pixel ratio: each picture pixel
-// becomes a block of device pixels, with edges rounded the same way as tiles.
+// The picture as it appears at a device-pixel ratio, one image pixel to a
+// device pixel: each logical pixel becomes a block of device pixels, with
+// edges rounded the same way as tiles. A picture made at that ratio already
+// has its device resolution and is used as it is.
 QImage atRatio(const QImage &picture, qreal ratio) {
-    if (ratio == 1.0)
-        return picture.convertToFormat(QImage::Format_RGB32);
-    const QSize size(twipsToDevice(pixelsToTwips(picture.width()), ratio),
-                     twipsToDevice(pixelsToTwips(picture.height()), ratio));
-    return picture.convertToFormat(QImage::Format_RGB32)
-        .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    const qreal own = picture.devicePixelRatio();
+    const double width = std::round(picture.width() / own);
+    const double height = std::round(picture.height() / own);
+    const QSize size(twipsToDevice(pixelsToTwips(width), ratio),
+                     twipsToDevice(pixelsToTwips(height), ratio));
+    if (size != rgb.size())
+        rgb = rgb.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    rgb.setDevicePixelRatio(1.0);
+    return rgb;
 }
 
 } // namespace
@@ -44,6 +51,13 @@ PictureBox::PictureBox(QWidget *parent)
     setLineWidth(2);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureBox::setHighlighted(bool highlighted) {
+    if (m_highlighted == highlighted)
+        return;
+    m_highlighted = highlighted;
+    update();
 }
 
 void PictureBox::setSizeTwips(float width, float height) {
@@ -145,6 +159,12 @@ void PictureBox::paintEvent(QPaintEvent *event) {
         QImage shown = m_surface;
         shown.setDevicePixelRatio(m_surfaceRatio);
         p.drawImage(inner.topLeft(), shown);
+    }
+    if (m_highlighted) {
+        // A file may be dropped here: a frame in the selection colour.
+        p.setPen(QPen(palette().color(QPalette::Highlight), 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(inner.adjusted(1, 1, -2, -2));
     }
     p.end();
     QFrame::paintEvent(event);

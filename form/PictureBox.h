@@ -8,7 +8,8 @@
 namespace form {
 
 // A picture box: shows its picture at natural size from the top-left corner
-// inside its border, clipped. PaintPicture draws over it and shows at once.
+// inside its border, clipped. A picture whose device-pixel ratio is the
+// screen's shows at full device resolution. PaintPicture draws over it and shows at once.
 // Whatever was drawn stays through repaints (an expose, a change of screen or
 // scale); only assigning a picture discards it.
 class PictureBox : public QFrame {
@@ -31,6 +32,11 @@ public:
     void PaintPicture(const QImage &picture, float destLeft, float destTop, float destWidth,
                       float destHeight, float sourceLeft, float sourceTop, float sourceWidth,
                       float sourceHeight);
+
+    // Marks the box as the target of a drag that it would accept. The mark is
+    // drawn over the picture and is not part of surface().
+    void setHighlighted(bool highlighted);
+    bool isHighlighted() const { return m_highlighted; }
 
     // What the box's inner area shows, one device pixel per image pixel.
     QImage surface() const;
@@ -65,6 +71,7 @@ private:
     mutable qreal m_strokeSourceRatio = 0;
     float m_widthTwips = 0;
     float m_heightTwips = 0;
+    bool m_highlighted = false;
 };
 
 } // namespace form

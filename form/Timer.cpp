@@ -15,8 +15,11 @@ Timer::Timer(QObject *parent)
 }
 
 void Timer::setEnabled(bool enabled) {
+    const bool changed = enabled != m_enabled;
     m_enabled = enabled;
     restart();
+    if (changed)
+        emit enabledChanged(enabled);
 }
 
 void Timer::setInterval(int milliseconds) {

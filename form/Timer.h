@@ -22,6 +22,8 @@ public:
 
 signals:
     void timer();
+    // Enabled was switched on or off.
+    void enabledChanged(bool enabled);
 
 private:
     void restart();

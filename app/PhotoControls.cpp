@@ -1,0 +1,231 @@
+#include "app/PhotoControls.h"
+
+#include "app/AnimationSaving.h"
+#include "app/BuiltInPhotos.h"
+#include "app/Tessaline.h"
+
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMimeDatabase>
+#include <QToolTip>
+#include <QtConcurrent/QtConcurrentRun>
+
+PhotoControls::PhotoControls(Tessaline &window)
+    : QObject(&window)
+    , m_window(window) {
+    for (const Box box : {Source, Cover}) {
+        form::PictureBox &widget = boxWidget(box);
+        widget.setAcceptDrops(true);
+        widget.installEventFilter(this);
+    }
+    // A photo read while a reveal ran is put in place when the run is over,
+    // after the display has its old cover back.
+    connect(window.Timer1, &form::Timer::enabledChanged, this, [this](bool running) {
+        if (!running)
+            applyPending();
+    });
+}
+
+form::PictureBox &PhotoControls::boxWidget(Box box) const {
+    return m_window.Picture1(box == Source ? 0 : 1);
+}
+
+bool PhotoControls::canChange() const {
+    return !m_window.Timer1->isEnabled();
+}
+
+QString PhotoControls::whyNotNow() {
+    return QStringLiteral("Снимките не могат да се сменят, докато ефектът тече.");
+}
+
+QMenu *PhotoControls::createMenu(Box box, QWidget *parent) {
+    auto *menu = new QMenu(parent);
+    menu->setToolTipsVisible(true);
+    QAction *choose =
+        menu->addAction(QStringLiteral("Избери снимка…"), this, [this, box] { chooseFile(box); });
+    QAction *restore =
+        menu->addAction(box == Source ? QStringLiteral("Върни вградената изходна снимка")
+                                      : QStringLiteral("Върни вградената покриваща снимка"),
+                        this, [this, box] { restoreBuiltIn(box); });
+    for (QAction *action : {choose, restore}) {
+        action->setEnabled(canChange());
+        if (!canChange()) {
+            action->setToolTip(whyNotNow());
+            action->setStatusTip(whyNotNow());
+        }
+    }
+    if (box == Cover) {
+        menu->addSeparator();
+        menu->addAction(QStringLiteral("Запази ефекта като анимация…"), &m_window,
+                        [this] { saveEffectAnimation(m_window); });
+    }
+    return menu;
+}
+
+void PhotoControls::chooseFile(Box box) {
+    if (!canChange())
+        return;
+    // One filter for every format the installed plugins read, named by the
+    // file patterns the desktop knows for them.
+    QStringList patterns;
+    const QMimeDatabase types;
+    for (const QString &name : form::readablePictureMimeTypes()) {
+        for (const QString &pattern : types.mimeTypeForName(name).globPatterns()) {
+            if (!patterns.contains(pattern))
+                patterns.append(pattern);
+        }
+    }
+    auto *dialog = new QFileDialog(&m_window, box == Source ? QStringLiteral("Изходна снимка")
+                                                            : QStringLiteral("Покриваща снимка"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilters({QStringLiteral("Снимки (%1)").arg(patterns.join(u' ')),
+                            QStringLiteral("Всички файлове (*)")});
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this, box](const QString &path) { loadFile(box, path); });
+    dialog->open();
+}
+
+void PhotoControls::loadFile(Box box, const QString &path) {
+    if (!canChange())
+        return;
+    cancelLoad(box);
+    const QSize size = photoSize();
+    const qreal ratio = m_window.devicePixelRatioF();
+    auto *watcher = new QFutureWatcher<std::pair<QImage, form::PictureProblem>>(this);
+    m_loads[box].watcher = watcher;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, box, watcher] {
+        if (m_loads[box].watcher == watcher)
+            finishLoad(box);
+        watcher->deleteLater();
+    });
+    // Decoding a large photo takes longer than a window may stand still.
+    boxWidget(box).setCursor(Qt::BusyCursor);
+    watcher->setFuture(QtConcurrent::run([path, size, ratio] {
+        form::PictureProblem problem;
+        QImage photo = form::LoadPicture(path, size, ratio, problem);
+        return std::pair(std::move(photo), std::move(problem));
+    }));
+}
+
+void PhotoControls::finishLoad(Box box) {
+    const auto [photo, problem] = m_loads[box].watcher->result();
+    m_loads[box].watcher = nullptr;
+    boxWidget(box).unsetCursor();
+    if (photo.isNull()) {
+        showProblem(problem);
+        emit loadFailed(box, problem);
+        return;
+    }
+    setPhoto(box, photo);
+}
+
+void PhotoControls::cancelLoad(Box box) {
+    // A load still under way finishes in the background and is then dropped.
+    m_loads[box].watcher = nullptr;
+    boxWidget(box).unsetCursor();
+}
+
+void PhotoControls::restoreBuiltIn(Box box) {
+    if (!canChange())
+        return;
+    cancelLoad(box);
+    setPhoto(box, box == Source ? builtInSourcePhoto() : builtInCoverPhoto());
+}
+
+void PhotoControls::setPhoto(Box box, const QImage &photo) {
+    if (!canChange()) {
+        m_loads[box].pending = photo;
+        return;
+    }
+    m_loads[box].pending.reset();
+    if (box == Source) {
+        m_window.Picture1(0).setPicture(photo);
+    } else {
+        m_window.Picture1(2).setPicture(photo);
+        m_window.Picture1(1).setPicture(photo);
+    }
+    emit photoChanged(box);
+}
+
+void PhotoControls::applyPending() {
+    for (const Box box : {Source, Cover}) {
+        if (m_loads[box].pending)
+            setPhoto(box, *m_loads[box].pending);
+    }
+}
+
+void PhotoControls::showProblem(const form::PictureProblem &problem) {
+    auto *message = new QMessageBox(QMessageBox::Warning, Tessaline::title(), problem.bulgarian(),
+                                    QMessageBox::Ok, &m_window);
+    message->setAttribute(Qt::WA_DeleteOnClose);
+    message->open();
+}
+
+QString PhotoControls::droppedFile(const QEvent *event) {
+    const QMimeData *data = static_cast<const QDropEvent *>(event)->mimeData();
+    if (!data || !data->hasUrls() || data->urls().size() != 1 ||
+        !data->urls().first().isLocalFile())
+        return QString();
+    return data->urls().first().toLocalFile();
+}
+
+bool PhotoControls::eventFilter(QObject *watched, QEvent *event) {
+    const Box box = watched == &boxWidget(Source) ? Source : Cover;
+    form::PictureBox &widget = boxWidget(box);
+    switch (event->type()) {
+    case QEvent::ContextMenu: {
+        const auto *request = static_cast<QContextMenuEvent *>(event);
+        const QPoint at = request->reason() == QContextMenuEvent::Mouse
+                              ? request->globalPos()
+                              : widget.mapToGlobal(widget.rect().center());
+        QMenu *menu = createMenu(box, &widget);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(at);
+        return true;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (droppedFile(event).isEmpty())
+            return false;
+        if (!canChange()) {
+            drag->ignore();
+            QToolTip::showText(widget.mapToGlobal(drag->position().toPoint()), whyNotNow(),
+                               &widget);
+            return true;
+        }
+        drag->acceptProposedAction();
+        widget.setHighlighted(true);
+        return true;
+    }
+    case QEvent::DragLeave:
+        widget.setHighlighted(false);
+        return false;
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        widget.setHighlighted(false);
+        const QString path = droppedFile(event);
+        if (path.isEmpty() || !canChange()) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        loadFile(box, path);
+        return true;
+    }
+    case QEvent::ToolTip:
+        if (!canChange()) {
+            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), whyNotNow(), &widget);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}

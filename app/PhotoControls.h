@@ -1,0 +1,74 @@
+#pragma once
+
+#include "form/LoadPicture.h"
+
+#include <QFutureWatcher>
+#include <QImage>
+#include <QObject>
+
+#include <array>
+#include <optional>
+
+class QMenu;
+class Tessaline;
+
+namespace form {
+class PictureBox;
+}
+
+// Lets a person put her own photos into the window: a context menu on each of
+// the two visible picture boxes, a file dropped on either, and the photos
+// named on the command line. Every file goes through form::LoadPicture.
+class PhotoControls : public QObject {
+    Q_OBJECT
+
+public:
+    // The two visible boxes: the source on the left, and the display, which
+    // shows the cover at rest.
+    enum Box { Source = 0, Cover = 1 };
+
+    explicit PhotoControls(Tessaline &window);
+
+    // The size every photo is fitted to, in logical pixels.
+    static QSize photoSize() { return QSize(250, 187); }
+
+    // Reads a file in the background with a busy cursor on the box; the photo
+    // changes when it is read, or a message box says why it can't.
+    void loadFile(Box box, const QString &path);
+    void restoreBuiltIn(Box box);
+    // Puts a fitted photo in place; during a reveal, once the run has ended.
+    void setPhoto(Box box, const QImage &photo);
+
+    bool isLoading(Box box) const { return m_loads[box].watcher != nullptr; }
+    // Whether the photos can be changed now: not while a reveal runs.
+    bool canChange() const;
+    static QString whyNotNow();
+
+    // The context menu of a box, with its entries enabled or not as things
+    // stand. The display box's further entries are added here too.
+    QMenu *createMenu(Box box, QWidget *parent);
+
+signals:
+    void photoChanged(PhotoControls::Box box);
+    void loadFailed(PhotoControls::Box box, const form::PictureProblem &problem);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Load {
+        QFutureWatcher<std::pair<QImage, form::PictureProblem>> *watcher = nullptr;
+        std::optional<QImage> pending; // read during a reveal, shown after it
+    };
+
+    form::PictureBox &boxWidget(Box box) const;
+    void chooseFile(Box box);
+    void finishLoad(Box box);
+    void cancelLoad(Box box);
+    void showProblem(const form::PictureProblem &problem);
+    void applyPending();
+    static QString droppedFile(const QEvent *event);
+
+    Tessaline &m_window;
+    std::array<Load, 2> m_loads;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+class QIODevice;
+
+namespace exporting {
+
+// Writes a file under a temporary name beside `path` and renames it when
+// `write` has succeeded, so that a failure (or a stop, which `write` reports
+// with an empty reason) leaves no file and an existing one untouched. A folder
+// or a device is refused, since the rename would replace it. Returns false
+// with a one-line reason that names the file, or an empty one on a stop.
+bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
+                 QString *error);
+
+// Writes all of `data`: a short write is no error yet, and the next one says
+// why, such as a full disk. Returns false with the device's reason.
+bool writeAll(QIODevice &out, const char *data, qint64 size, QString *error);
+
+} // namespace exporting

@@ -1,0 +1,229 @@
+#include "form/LoadPicture.h"
+
+#include "form/DecoderWarnings.h"
+#include "form/PictureHeaders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace form {
+
+namespace {
+
+// The file's name as a person would type it, on one line whatever it holds.
+QString shownPath(const QString &path) {
+    QString shown = QDir::toNativeSeparators(path);
+    for (QChar &c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar(0xFFFD);
+    }
+    return u'"' + shown + u'"';
+}
+
+QImage refuse(PictureProblem &problem, const QString &path, PictureProblem::Kind kind,
+              QSize declared = {}) {
+    problem = PictureProblem{kind, path, declared};
+    return QImage();
+}
+
+// The whole image's device size when fitted, rounded like the form's edges.
+QSize deviceSize(QSize size, qreal ratio) {
+    return QSize(int(std::lround(size.width() * ratio)), int(std::lround(size.height() * ratio)));
+}
+
+// The size to decode a `stored` image at (before its orientation is applied) so
+// that it still fills `target` once turned: no smaller than needed, and never
+// larger than the file.
+QSize decodeSize(QSize stored, QSize target, bool turned) {
+    if (turned)
+        target.transpose();
+    const double scale = std::max(double(target.width()) / stored.width(),
+                                  double(target.height()) / stored.height());
+    if (scale >= 1.0)
+        return stored;
+    return QSize(std::max(1, int(std::ceil(stored.width() * scale))),
+                 std::max(1, int(std::ceil(stored.height() * scale))));
+}
+
+} // namespace
+
+QString PictureProblem::english() const {
+    QString reason;
+    switch (kind) {
+    case None:
+        return QString();
+    case Missing:
+        reason = QStringLiteral("no such file");
+        break;
+    case Unreadable:
+        reason = QStringLiteral("the file can't be read (permission denied)");
+        break;
+    case NotRegular:
+        reason = QStringLiteral("not a regular file (a folder, a pipe or a device)");
+        break;
+    case FileTooLarge:
+        reason = QStringLiteral("the file is larger than 200 MiB");
+        break;
+    case NotAnImage:
+        reason = QStringLiteral("not an image, or in a format that can't be read");
+        break;
+    case Corrupt:
+        reason = QStringLiteral("the image is truncated or damaged");
+        break;
+    case ZeroSize:
+        reason = QStringLiteral("the image has no width or no height");
+        break;
+    case TooManyPixels:
+        reason = QStringLiteral("the image is too large: %1 × %2 pixels would need more than "
+                                "256 MiB decoded")
+                     .arg(declaredSize.width())
+                     .arg(declaredSize.height());
+        break;
+    }
+    return QStringLiteral("can't load %1: %2").arg(shownPath(path), reason);
+}
+
+QString PictureProblem::bulgarian() const {
+    QString reason;
+    switch (kind) {
+    case None:
+        return QString();
+    case Missing:
+        reason = QStringLiteral("няма такъв файл.");
+        break;
+    case Unreadable:
+        reason = QStringLiteral("файлът не може да бъде прочетен (няма права за достъп).");
+        break;
+    case NotRegular:
+        reason = QStringLiteral("това не е обикновен файл, а папка, канал или устройство.");
+        break;
+    case FileTooLarge:
+        reason = QStringLiteral("файлът е по-голям от 200 MiB.");
+        break;
+    case NotAnImage:
+        reason = QStringLiteral("файлът не е изображение или форматът му не може да бъде "
+                                "прочетен.");
+        break;
+    case Corrupt:
+        reason = QStringLiteral("изображението е непълно или повредено.");
+        break;
+    case ZeroSize:
+        reason = QStringLiteral("изображението няма ширина или височина.");
+        break;
+    case TooManyPixels:
+        reason = QStringLiteral("изображението е твърде голямо: %1 × %2 точки биха заели над "
+                                "256 MiB памет.")
+                     .arg(declaredSize.width())
+                     .arg(declaredSize.height());
+        break;
+    }
+    return QStringLiteral("Снимката %1 не може да бъде заредена: %2").arg(shownPath(path), reason);
+}
+
+QImage fitPicture(const QImage &image, QSize size, qreal devicePixelRatio) {
+    const QSize target = deviceSize(size, devicePixelRatio);
+    QImage filled = image.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    QImage fitted(target, QImage::Format_RGB32);
+    fitted.fill(Qt::white);
+    {
+        QPainter p(&fitted);
+        p.drawImage(QPoint(0, 0), filled,
+                    QRect(QPoint((filled.width() - target.width()) / 2,
+                                 (filled.height() - target.height()) / 2),
+                          target));
+    }
+    fitted.setDevicePixelRatio(devicePixelRatio);
+    return fitted;
+}
+
+QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio,
+                   PictureProblem &problem) {
+    using Kind = PictureProblem::Kind;
+    problem = PictureProblem{Kind::None, path, {}};
+    if (path.isEmpty())
+        return refuse(problem, path, Kind::Missing);
+
+    // Look before opening: opening a FIFO for reading waits for a writer.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (::stat(name.constData(), &info) != 0)
+        return refuse(problem, path, errno == EACCES ? Kind::Unreadable : Kind::Missing);
+    if (!S_ISREG(info.st_mode))
+        return refuse(problem, path, Kind::NotRegular);
+    if (info.st_size > kMaxPictureFileBytes)
+        return refuse(problem, path, Kind::FileTooLarge);
+
+    // The name may have been swapped for something else since: open without
+    // waiting, then check again what was opened.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return refuse(problem, path, errno == ENOENT ? Kind::Missing : Kind::Unreadable);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refuse(problem, path, Kind::Unreadable);
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return refuse(problem, path, Kind::NotRegular);
+    if (info.st_size > kMaxPictureFileBytes)
+        return refuse(problem, path, Kind::FileTooLarge);
+
+    DecoderWarnings warnings;
+    QImageReader reader(&file);
+    reader.setAutoTransform(true);
+    // Qt's own guard for formats that can't tell their size up front.
+    reader.setAllocationLimit(int(kMaxDecodedPictureBytes >> 20));
+    if (!reader.canRead())
+        return refuse(problem, path, Kind::NotAnImage);
+
+    QSize declared = reader.size();
+    if (!declared.isValid())
+        declared = headerSize(fd);
+    if (declared.isValid()) {
+        if (declared.isEmpty())
+            return refuse(problem, path, Kind::ZeroSize);
+        if (qint64(declared.width()) * declared.height() * 4 > kMaxDecodedPictureBytes)
+            return refuse(problem, path, Kind::TooManyPixels, declared);
+        // A large JPEG is decoded at a fraction of its size straight from the file.
+        if (reader.supportsOption(QImageIOHandler::ScaledSize)) {
+            const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+            reader.setScaledSize(decodeSize(declared, deviceSize(size, devicePixelRatio), turned));
+        }
+    }
+
+    if ((reader.format() == "bmp" && bitmapIsShort(fd, info.st_size)) ||
+        (reader.format() == "gif" && gifFirstImageIsShort(fd, info.st_size)))
+        return refuse(problem, path, Kind::Corrupt);
+
+    QImage image;
+    if (!reader.read(&image) || image.isNull() || warnings.sawDamage())
+        return refuse(problem, path, Kind::Corrupt);
+    if (image.width() == 0 || image.height() == 0)
+        return refuse(problem, path, Kind::ZeroSize);
+    return fitPicture(image, size, devicePixelRatio);
+}
+
+QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, QString *error) {
+    PictureProblem problem;
+    QImage image = LoadPicture(path, size, devicePixelRatio, problem);
+    if (error)
+        *error = problem.english();
+    return image;
+}
+
+QStringList readablePictureMimeTypes() {
+    QStringList types;
+    for (const QByteArray &type : QImageReader::supportedMimeTypes())
+        types.append(QString::fromLatin1(type));
+    return types;
+}
+
+} // namespace form

@@ -1,0 +1,117 @@
+#include "form/PictureHeaders.h"
+
+#include <QByteArray>
+
+#include <unistd.h>
+
+namespace form {
+
+namespace {
+
+QByteArray readAt(int fd, qint64 offset, int length) {
+    QByteArray bytes(length, '\0');
+    const ssize_t got = ::pread(fd, bytes.data(), std::size_t(length), off_t(offset));
+    bytes.resize(got > 0 ? int(got) : 0);
+    return bytes;
+}
+
+quint32 little16(const QByteArray &b, int at) {
+    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8;
+}
+
+quint32 little32(const QByteArray &b, int at) {
+    return little16(b, at) | little16(b, at + 2) << 16;
+}
+
+quint32 big32(const QByteArray &b, int at) {
+    return quint32(quint8(b[at])) << 24 | quint32(quint8(b[at + 1])) << 16 |
+           quint32(quint8(b[at + 2])) << 8 | quint32(quint8(b[at + 3]));
+}
+
+} // namespace
+
+QSize headerSize(int fd) {
+    const QByteArray h = readAt(fd, 0, 26);
+    if (h.size() >= 24 && h.startsWith("\x89PNG\r\n\x1a\n"))
+        return QSize(int(qMin(big32(h, 16), 0x7FFFFFFFu)), int(qMin(big32(h, 20), 0x7FFFFFFFu)));
+    if (h.size() >= 10 && (h.startsWith("GIF87a") || h.startsWith("GIF89a")))
+        return QSize(int(little16(h, 6)), int(little16(h, 8)));
+    if (h.size() >= 26 && h.startsWith("BM") && little32(h, 14) >= 40)
+        return QSize(qAbs(qint32(little32(h, 18))), qAbs(qint32(little32(h, 22))));
+    return QSize();
+}
+
+// Qt's BMP reader stops quietly at the end of a short file and returns the
+// image with its missing rows unset. An uncompressed bitmap says in its header
+// how long it must be.
+bool bitmapIsShort(int fd, qint64 fileSize) {
+    const QByteArray h = readAt(fd, 0, 34);
+    if (h.size() < 26 || !h.startsWith("BM"))
+        return false;
+    const qint64 offset = little32(h, 10);
+    const quint32 infoSize = little32(h, 14);
+    qint64 width = 0, height = 0, bits = 0, compression = 0;
+    if (infoSize == 12) {
+        width = little16(h, 18);
+        height = little16(h, 20);
+        bits = little16(h, 24);
+    } else if (infoSize >= 40 && h.size() >= 34) {
+        width = qint32(little32(h, 18));
+        height = qAbs(qint64(qint32(little32(h, 22))));
+        bits = little16(h, 28);
+        compression = little32(h, 30);
+    } else {
+        return false;
+    }
+    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
+    if (!uncompressed || width <= 0 || bits <= 0)
+        return false;
+    const qint64 rowBytes = (width * bits + 31) / 32 * 4;
+    return fileSize < offset + rowBytes * height;
+}
+
+// Qt's GIF reader shows whatever part of the first image arrived before the
+// file ended. Walk the blocks up to the end of that image's data.
+bool gifFirstImageIsShort(int fd, qint64 fileSize) {
+    const QByteArray h = readAt(fd, 0, 13);
+    if (h.size() < 13 || !(h.startsWith("GIF87a") || h.startsWith("GIF89a")))
+        return false;
+    const quint8 flags = quint8(h[10]);
+    qint64 at = 13 + ((flags & 0x80) ? 3 * (2 << (flags & 7)) : 0);
+    auto byteAt = [&](qint64 offset) {
+        const QByteArray b = readAt(fd, offset, 1);
+        return b.isEmpty() ? -1 : int(quint8(b[0]));
+    };
+    // Sub-blocks: a length byte, that many bytes, until a zero length.
+    auto skipSubBlocks = [&]() {
+        for (;;) {
+            const int length = byteAt(at);
+            if (length < 0)
+                return false;
+            ++at;
+            if (length == 0)
+                return true;
+            at += length;
+        }
+    };
+    for (;;) {
+        const int introducer = byteAt(at);
+        if (introducer == 0x21) { // an extension: its label, then sub-blocks
+            at += 2;
+            if (!skipSubBlocks())
+                return true;
+        } else if (introducer == 0x2C) {
+            const QByteArray d = readAt(fd, at, 10);
+            if (d.size() < 10)
+                return true;
+            const quint8 local = quint8(d[9]);
+            at += 10 + ((local & 0x80) ? 3 * (2 << (local & 7)) : 0) + 1; // + LZW code size
+            return !skipSubBlocks() || at > fileSize;
+        } else {
+            // The trailer, or something Qt's reader refuses by itself.
+            return false;
+        }
+    }
+}
+
+} // namespace form

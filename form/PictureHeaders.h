@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QSize>
+#include <QtGlobal>
+
+namespace form {
+
+// What a picture file's own header says, read straight from an open file
+// without decoding it. Qt's readers pass over some of this in silence.
+
+// The width and height in a PNG, GIF or BMP header; invalid for other files.
+QSize headerSize(int fd);
+
+// Whether an uncompressed BMP is shorter than its header says it must be.
+bool bitmapIsShort(int fd, qint64 fileSize);
+
+// Whether a GIF's first image ends before its data does.
+bool gifFirstImageIsShort(int fd, qint64 fileSize);
+
+} // namespace form

@@ -1,0 +1,311 @@
+#include "app/BuiltInPhotos.h"
+#include "export/RevealAtlas.h"
+#include "form/LenientNumber.h"
+#include "form/Twips.h"
+#include "reveal/EffectCatalogue.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/resource.h>
+
+#include <cmath>
+#include <csignal>
+#include <memory>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString err;
+};
+
+// The program as it runs over SSH or in CI: no display at all.
+Run runProgram(const QStringList &arguments, const std::function<void()> &inChild = {}) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
+    process.start(QStringLiteral(TESSALINE_BINARY), arguments);
+    Run run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    if (process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = process.exitCode();
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+bool isOneLine(const QString &text) {
+    return text.endsWith(u'\n') && text.count(u'\n') == 1 && text.size() > 1;
+}
+
+// Steps of effect n's tiles, read as the reveal reads them.
+QList<int> stepsOf(int effect) {
+    const QStringList table = reveal::effectTables().at(effect - 1);
+    QList<int> steps;
+    for (const QString &entry : table)
+        steps.append(int(form::lenientNumber(entry)));
+    return steps;
+}
+
+// When frame k starts: the cover for half a second, then step k at the
+// window's own pace from step 1, then the source for two seconds.
+int nominalStartMs(int frame) {
+    int ms = 0;
+    for (int step = 1; step < frame; ++step)
+        ms += step <= 50 ? 50 + 2 * step : 250 - 2 * step;
+    return frame == 0 ? 0 : 500 + ms;
+}
+constexpr int kEndMs = 500 + 9950 + 2000;
+
+// Mean difference per channel, 0 ... 255.
+double meanError(const QImage &a, const QImage &b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const QRgb *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
+        const QRgb *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col)
+            sum += std::abs(qRed(p[col]) - qRed(q[col])) +
+                   std::abs(qGreen(p[col]) - qGreen(q[col])) +
+                   std::abs(qBlue(p[col]) - qBlue(q[col]));
+    }
+    return sum / (3.0 * x.width() * x.height());
+}
+
+// A photograph as the display shows it at scale K: smoothly scaled, from the top left.
+QImage shownAt(const QImage &photo, int scale, QSize frame) {
+    return photo.scaled(photo.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .copy(QRect(QPoint(), frame));
+}
+
+} // namespace
+
+class TestExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void revealPlaysTileByTileAtTheWindowsPace_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("effect");
+        QTest::addColumn<int>("scale");
+        QTest::addColumn<bool>("loop");
+        for (const char *format : {"gif", "webp"}) {
+            for (int effect : {1, 17, 68})
+                QTest::addRow("%s, effect %02d", format, effect) << format << effect << 1 << false;
+        }
+        QTest::addRow("gif, effect 17, scale 2, looping") << "gif" << 17 << 2 << true;
+        QTest::addRow("webp, effect 05, scale 2, looping") << "webp" << 5 << 2 << true;
+    }
+
+    // What any player shows, decoded by Qt's own readers: 101 frames, each
+    // tile either the cover or the source as the table says, and the steps
+    // when the live reveal takes them.
+    void revealPlaysTileByTileAtTheWindowsPace() {
+        QFETCH(QString, format);
+        QFETCH(int, effect);
+        QFETCH(int, scale);
+        QFETCH(bool, loop);
+        const QString path = m_dir->filePath(QStringLiteral("reveal.") + format);
+        QStringList arguments{QStringLiteral("--export"), path,
+                              QStringLiteral("--effect"), QString::number(effect),
+                              QStringLiteral("--scale"),  QString::number(scale)};
+        if (loop)
+            arguments.append(QStringLiteral("--loop"));
+        const Run run = runProgram(arguments);
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), format.toLatin1());
+        QCOMPARE(reader.loopCount(), loop ? -1 : 0);
+        QList<QImage> frames;
+        QList<int> startsMs{0};
+        for (QImage frame = reader.read(); !frame.isNull(); frame = reader.read()) {
+            frames.append(frame.convertToFormat(QImage::Format_RGB32));
+            startsMs.append(startsMs.constLast() + reader.nextImageDelay());
+        }
+        QCOMPARE(frames.size(), 101);
+        // The whole tile grid, 3000 x 2800 twips: 200 x 187 pixels at scale 1.
+        QCOMPARE(frames.constFirst().size(), form::deviceRect(0, 0, 3000, 2800, scale).size());
+
+        // The GIF's two pictures are dithered: its first and last frames are
+        // what every tile must match, and they must look like the photographs.
+        const QImage &cover = frames.constFirst();
+        const QImage &source = frames.constLast();
+        const double tolerance = format == u"gif" ? 6 : scale == 1 ? 0 : 2;
+        QVERIFY(meanError(cover, shownAt(builtInCoverPhoto(), scale, cover.size())) <= tolerance);
+        QVERIFY(meanError(source, shownAt(builtInSourcePhoto(), scale, cover.size())) <= tolerance);
+
+        const QList<int> steps = stepsOf(effect);
+        for (int k = 0; k <= 100; ++k) {
+            for (int tile = 0; tile < 100; ++tile) {
+                const QRect r =
+                    form::deviceRect(300 * (tile % 10), 280 * (tile / 10), 300, 280, scale) &
+                    cover.rect();
+                const QImage &expected = steps.at(tile) <= k ? source : cover;
+                QVERIFY2(frames.at(k).copy(r) == expected.copy(r),
+                         qPrintable(QStringLiteral("frame %1, tile %2").arg(k).arg(tile)));
+            }
+        }
+
+        // A GIF counts in hundredths: each start within 5 ms, the whole exact.
+        const int slack = format == u"gif" ? 5 : 0;
+        for (int k = 0; k <= 100; ++k) {
+            QVERIFY2(std::abs(startsMs.at(k) - nominalStartMs(k)) <= slack,
+                     qPrintable(QStringLiteral("frame %1 starts at %2 ms, not %3")
+                                    .arg(k)
+                                    .arg(startsMs.at(k))
+                                    .arg(nominalStartMs(k))));
+        }
+        QCOMPARE(startsMs.constLast(), kEndMs);
+    }
+
+    void aFailureLeavesNoFileAndSaysOneLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        // DIR is a fresh folder that holds only an empty folder named x.gif.
+        QTest::newRow("missing folder") << QStringList{"--export", "DIR/missing/x.gif"} << 1;
+        QTest::newRow("folder that can't be written")
+            << QStringList{"--export", "/proc/x.gif"} << 1;
+        QTest::newRow("folder named x.gif") << QStringList{"--export", "DIR/x.gif"} << 1;
+        QTest::newRow("unknown effect")
+            << QStringList{"--export", "DIR/y.webp", "--effect", "70"} << 1;
+        QTest::newRow("picture that isn't there")
+            << QStringList{"--export", "DIR/y.gif", "--cover", "DIR/missing.jpg"} << 2;
+        QTest::newRow("neither .gif nor .webp") << QStringList{"--export", "DIR/y.png"} << 2;
+        QTest::newRow("scale 5") << QStringList{"--export", "DIR/y.gif", "--scale", "5"} << 2;
+        QTest::newRow("atlas and effect")
+            << QStringList{"--atlas", "DIR/y.png", "--effect", "2"} << 2;
+    }
+
+    void aFailureLeavesNoFileAndSaysOneLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("x.gif")));
+        arguments.replaceInStrings(QStringLiteral("DIR"), m_dir->path());
+
+        const Run run = runProgram(arguments);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(isOneLine(run.err), qPrintable(run.err));
+        QCOMPARE(entries(), QStringList{QStringLiteral("x.gif")});
+        QVERIFY(QDir(m_dir->filePath(QStringLiteral("x.gif"))).isEmpty());
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/x.gif")));
+    }
+
+    // A disk that fills up a few bytes before the end, when the last of the
+    // file is on its way out: the old file stays as it was, and no temporary
+    // one is left beside it.
+    void aFullDiskKeepsTheOldFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("gif") << "slide.gif";
+        QTest::newRow("webp") << "slide.webp";
+    }
+
+    void aFullDiskKeepsTheOldFile() {
+        QFETCH(QString, name);
+        const QString path = m_dir->filePath(name);
+        QCOMPARE(runProgram({QStringLiteral("--export"), path}).exitCode, 0);
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const QByteArray before = old.readAll();
+        old.close();
+
+        // The looping one is a few bytes longer than the old one.
+        const rlim_t room = rlim_t(before.size() - 8);
+        const Run run =
+            runProgram({QStringLiteral("--export"), path, QStringLiteral("--loop")}, [room] {
+                const rlimit limit{room, room};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                // a failed write instead of a killed process
+                std::signal(SIGXFSZ, SIG_IGN);
+            });
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(isOneLine(run.err), qPrintable(run.err));
+        QCOMPARE(entries(), QStringList{name});
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), before);
+    }
+
+    void ownPhotoIsRevealed() {
+        QImage own(300, 200, QImage::Format_RGB32);
+        own.fill(QColor(20, 200, 60));
+        const QString photo = m_dir->filePath(QStringLiteral("own.png"));
+        QVERIFY(own.save(photo));
+        const QString path = m_dir->filePath(QStringLiteral("own.webp"));
+        const Run run =
+            runProgram({QStringLiteral("--export"), path, QStringLiteral("--source"), photo});
+        QCOMPARE(run.exitCode, 0);
+
+        QImageReader reader(path);
+        const QImage first = reader.read();
+        QImage last;
+        for (QImage frame = first; !frame.isNull(); frame = reader.read())
+            last = frame;
+        QVERIFY(first.pixelColor(100, 100) != QColor(20, 200, 60));
+        QImage expected(last.size(), last.format());
+        expected.fill(QColor(20, 200, 60));
+        QCOMPARE(last, expected);
+    }
+
+    void atlasShadesEachCellByItsStep() {
+        const QString path = m_dir->filePath(QStringLiteral("atlas.png"));
+        const Run run = runProgram({QStringLiteral("--atlas"), path});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        const QImage atlas(path);
+        QVERIFY(!atlas.isNull());
+
+        // Effect 02 starts at row 4, column 0 and ends at row 5, column 9.
+        const QRect grid = exporting::atlasGridRect(1, 1);
+        QVERIFY(atlas.rect().contains(grid));
+        QPoint darkest, lightest;
+        int darkestLightness = 256, lightestLightness = -1;
+        for (int row = 0; row < 10; ++row) {
+            for (int column = 0; column < 10; ++column) {
+                const QPoint centre(grid.left() + grid.width() * (2 * column + 1) / 20,
+                                    grid.top() + grid.height() * (2 * row + 1) / 20);
+                const int lightness = qGray(atlas.pixel(centre));
+                if (lightness < darkestLightness) {
+                    darkestLightness = lightness;
+                    darkest = QPoint(column, row);
+                }
+                if (lightness > lightestLightness) {
+                    lightestLightness = lightness;
+                    lightest = QPoint(column, row);
+                }
+            }
+        }
+        QCOMPARE(darkest, QPoint(0, 4));
+        const int last = int(stepsOf(2).indexOf(100));
+        QCOMPARE(lightest, QPoint(last % 10, last / 10));
+    }
+
+private:
+    QStringList entries() const {
+        return QDir(m_dir->path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestExport)
+
+#include "tst_export.moc"

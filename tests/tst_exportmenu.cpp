@@ -1,0 +1,78 @@
+#include "WindowTest.h"
+#include "app/AnimationSaving.h"
+#include "app/PhotoControls.h"
+#include "app/Tessaline.h"
+
+#include <QImageReader>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestExportMenu : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_window = openWindow();
+        QVERIFY(m_window);
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    // The display box's menu saves the selected effect between the photos the
+    // window shows now, not the built-in ones.
+    void displayMenuSavesTheSelectedEffectWithTheCurrentPhotos() {
+        Tessaline &w = *m_window;
+        std::unique_ptr<QMenu> menu(w.photos->createMenu(PhotoControls::Cover, &w));
+        const QList<QAction *> actions = menu->actions();
+        const auto save = std::find_if(actions.begin(), actions.end(), [](QAction *a) {
+            return a->text() == QStringLiteral("Запази ефекта като анимация…");
+        });
+        QVERIFY(save != actions.end());
+        QVERIFY((*save)->isEnabled());
+
+        QImage own(250, 187, QImage::Format_RGB32);
+        own.fill(QColor(20, 200, 60));
+        w.photos->setPhoto(PhotoControls::Source, own);
+        QTRY_VERIFY(w.Picture1(0).surface().pixelColor(10, 10) == QColor(20, 200, 60));
+        w.List1->setListIndex(16);
+
+        const QString path = m_dir->filePath(QStringLiteral("ефект.webp"));
+        QProgressDialog progress;
+        QString error;
+        QVERIFY2(exportEffectAnimation(w, path, progress, &error), qPrintable(error));
+        QImageReader reader(path);
+        QCOMPARE(reader.imageCount(), 101);
+        const QImage first = reader.read().convertToFormat(QImage::Format_RGB32);
+        QImage last;
+        for (QImage frame = first; !frame.isNull(); frame = reader.read())
+            last = frame.convertToFormat(QImage::Format_RGB32);
+        // The boxes show the first 196 x 183 pixels of the 200 x 187 grid.
+        const QRect shown(QPoint(), w.Picture1(1).surface().size());
+        QCOMPARE(first.copy(shown), w.Picture1(1).surface());
+        QCOMPARE(last.copy(shown), w.Picture1(0).surface());
+        // Effect 17 shows its first tile in the middle.
+        QVERIFY(first.pixelColor(90, 85) != QColor(20, 200, 60));
+    }
+
+    void cancelLeavesNoFile() {
+        QProgressDialog progress;
+        progress.cancel();
+        QString error;
+        QVERIFY(!exportEffectAnimation(*m_window, m_dir->filePath(QStringLiteral("x.gif")),
+                                       progress, &error));
+        QCOMPARE(error, QString());
+        QVERIFY(QDir(m_dir->path()).isEmpty());
+    }
+
+private:
+    std::unique_ptr<Tessaline> m_window;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+TESSALINE_WINDOW_TEST_MAIN(TestExportMenu)
+
+#include "tst_exportmenu.moc"

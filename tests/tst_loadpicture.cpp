@@ -1,0 +1,222 @@
+#include "PictureFiles.h"
+#include "form/LoadPicture.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using form::PictureProblem;
+using namespace picturefiles;
+
+namespace {
+
+const QSize kPhoto(250, 187);
+const QColor kMargin(0, 200, 0);
+const QColor kMiddle(255, 0, 0);
+const QColor kMark(0, 0, 255);
+
+// Green at both far ends, red across the middle, a blue mark at the centre:
+// once fitted, the green must be cropped away and the mark sit in the middle.
+QImage marked(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(kMiddle);
+    const bool wide = size.width() * kPhoto.height() > size.height() * kPhoto.width();
+    const int end = (wide ? size.width() : size.height()) / 10;
+    for (int i = 0; i < end; ++i) {
+        for (int j = 0; j < (wide ? size.height() : size.width()); ++j) {
+            const int far = (wide ? size.width() : size.height()) - 1 - i;
+            image.setPixelColor(wide ? i : j, wide ? j : i, kMargin);
+            image.setPixelColor(wide ? far : j, wide ? j : far, kMargin);
+        }
+    }
+    const QRect mark(size.width() / 2 - size.width() / 20, size.height() / 2 - size.height() / 20,
+                     std::max(1, size.width() / 10), std::max(1, size.height() / 10));
+    for (int y = mark.top(); y <= mark.bottom(); ++y) {
+        for (int x = mark.left(); x <= mark.right(); ++x)
+            image.setPixelColor(x, y, kMark);
+    }
+    return image;
+}
+
+bool near(const QColor &a, const QColor &b, int tolerance = 40) {
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+} // namespace
+
+class TestLoadPicture : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void fitsAnyShapeToThePhotoCroppedAtTheCentre_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("checkMargins");
+        QTest::newRow("wide png") << encoded(marked(QSize(1000, 100)), "png") << true;
+        QTest::newRow("tall png") << encoded(marked(QSize(100, 1000)), "png") << true;
+        QTest::newRow("big jpeg, decoded small")
+            << encoded(marked(QSize(4000, 3000)), "jpg", 90) << false;
+        // Stored lying on its side; the tag says to turn it a quarter clockwise,
+        // so the wide stored picture shows tall and fills the width.
+        QTest::newRow("turned by its tag")
+            << jpegWithOrientation(marked(QSize(1000, 300)), 6) << false;
+    }
+
+    void fitsAnyShapeToThePhotoCroppedAtTheCentre() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, checkMargins);
+        for (const qreal ratio : {1.0, 2.0}) {
+            QString error;
+            const QImage fitted = form::LoadPicture(write(file), kPhoto, ratio, &error);
+            QVERIFY2(!fitted.isNull(), qPrintable(error));
+            QVERIFY(error.isEmpty());
+            QCOMPARE(fitted.size(), kPhoto * ratio);
+            QCOMPARE(fitted.devicePixelRatio(), ratio);
+            QCOMPARE(fitted.format(), QImage::Format_RGB32);
+            const QSize s = fitted.size();
+            QVERIFY(near(fitted.pixelColor(s.width() / 2, s.height() / 2), kMark));
+            if (checkMargins) {
+                for (const QPoint corner :
+                     {QPoint(0, 0), QPoint(s.width() - 1, 0), QPoint(0, s.height() - 1),
+                      QPoint(s.width() - 1, s.height() - 1)})
+                    QVERIFY(near(fitted.pixelColor(corner), kMiddle));
+            }
+        }
+    }
+
+    void turnsAsItsTagSays() {
+        // Stored lying on its side with a yellow top edge; the tag says to turn
+        // it a quarter clockwise, so that edge ends up on the right.
+        QImage stored = marked(QSize(1000, 300));
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < stored.width(); ++x)
+                stored.setPixelColor(x, y, Qt::yellow);
+        }
+        const QImage fitted =
+            form::LoadPicture(write(jpegWithOrientation(stored, 6)), kPhoto, 1.0, nullptr);
+        QCOMPARE(fitted.size(), kPhoto);
+        QVERIFY(near(fitted.pixelColor(249, 93), Qt::yellow));
+        QVERIFY(near(fitted.pixelColor(0, 93), kMiddle));
+        QVERIFY(near(fitted.pixelColor(125, 0), kMiddle));
+        QVERIFY(near(fitted.pixelColor(120, 93), kMark));
+    }
+
+    void oneByOneFillsThePhoto() {
+        QImage dot(1, 1, QImage::Format_RGB32);
+        dot.fill(QColor(10, 120, 230));
+        const QImage fitted = form::LoadPicture(write(encoded(dot, "png")), kPhoto, 1.0, nullptr);
+        QCOMPARE(fitted.size(), kPhoto);
+        QCOMPARE(fitted.pixelColor(0, 0), QColor(10, 120, 230));
+        QCOMPARE(fitted.pixelColor(249, 186), QColor(10, 120, 230));
+    }
+
+    void transparencyGoesOnWhiteAndOnlyTheFirstFrameShows() {
+        QImage clear(8, 8, QImage::Format_ARGB32);
+        clear.fill(Qt::transparent);
+        QImage fitted = form::LoadPicture(write(encoded(clear, "png")), kPhoto, 1.0, nullptr);
+        QCOMPARE(fitted.pixelColor(100, 100), QColor(Qt::white));
+
+        QImage red(8, 8, QImage::Format_RGB32), blue(8, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        blue.fill(Qt::blue);
+        fitted = form::LoadPicture(write(gif({red, blue})), kPhoto, 1.0, nullptr);
+        QCOMPARE(fitted.pixelColor(100, 100), QColor(Qt::red));
+    }
+
+    // Every file a person might hand over that is not a usable picture: each is
+    // refused with its own reason, naming the file, and nothing is returned.
+    void refusesEveryBadFileWithItsReason_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("kind");
+
+        QTest::newRow("missing") << m_dir.filePath("nothing-here.png")
+                                 << int(PictureProblem::Missing);
+        QTest::newRow("folder") << m_dir.path() << int(PictureProblem::NotRegular);
+        const QString fifo = m_dir.filePath("pipe");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        // Opening this for reading would wait for a writer for ever.
+        QTest::newRow("fifo") << fifo << int(PictureProblem::NotRegular);
+        QTest::newRow("device") << QStringLiteral("/dev/zero") << int(PictureProblem::NotRegular);
+
+        const QString big = m_dir.filePath("big.png");
+        QFile sparse(big);
+        QVERIFY(sparse.open(QIODevice::WriteOnly));
+        sparse.write(encoded(sample(), "png"));
+        QVERIFY(sparse.resize(form::kMaxPictureFileBytes + 1));
+        sparse.close();
+        QTest::newRow("over 200 MiB") << big << int(PictureProblem::FileTooLarge);
+
+        QTest::newRow("empty") << write(QByteArray()) << int(PictureProblem::NotAnImage);
+        QTest::newRow("text") << write("Снимка от класа\n") << int(PictureProblem::NotAnImage);
+
+        const QImage picture = sample(QSize(64, 48));
+        for (const char *format : {"png", "jpg", "bmp", "webp"}) {
+            const QByteArray whole = encoded(picture, format);
+            QTest::addRow("truncated %s", format)
+                << write(whole.left(whole.size() * 6 / 10)) << int(PictureProblem::Corrupt);
+        }
+        const QByteArray animation = gif({picture});
+        QTest::newRow("truncated gif")
+            << write(animation.left(animation.size() * 6 / 10)) << int(PictureProblem::Corrupt);
+        QByteArray scrambled = encoded(picture, "jpg");
+        for (int i = scrambled.size() / 2; i < scrambled.size() - 2; i += 3)
+            scrambled[i] = char(0xFF);
+        QTest::newRow("damaged jpeg") << write(scrambled) << int(PictureProblem::Corrupt);
+
+        const QByteArray png = encoded(picture, "png");
+        QTest::newRow("zero width")
+            << write(pngDeclaring(png, 0, 48)) << int(PictureProblem::ZeroSize);
+        QTest::newRow("zero height")
+            << write(pngDeclaring(png, 64, 0)) << int(PictureProblem::ZeroSize);
+        // 20000 x 20000 pixels would take 1.6 GB.
+        QTest::newRow("bomb") << write(pngDeclaring(png, 20000, 20000))
+                              << int(PictureProblem::TooManyPixels);
+    }
+
+    void refusesEveryBadFileWithItsReason() {
+        QFETCH(QString, path);
+        QFETCH(int, kind);
+        PictureProblem problem;
+        const QImage image = form::LoadPicture(path, kPhoto, 1.0, problem);
+        QVERIFY(image.isNull());
+        QCOMPARE(int(problem.kind), kind);
+        QCOMPARE(problem.path, path);
+
+        QString error;
+        QVERIFY(form::LoadPicture(path, kPhoto, 1.0, &error).isNull());
+        QVERIFY(error.contains(path));
+        QVERIFY(!error.contains(u'\n'));
+        QVERIFY(problem.bulgarian().contains(path));
+    }
+
+    void unreadableFileIsRefused() {
+        if (::geteuid() == 0)
+            QSKIP("root reads every file");
+        const QString path = write(encoded(sample(), "png"));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        PictureProblem problem;
+        QVERIFY(form::LoadPicture(path, kPhoto, 1.0, problem).isNull());
+        QCOMPARE(problem.kind, PictureProblem::Unreadable);
+    }
+
+private:
+    QString write(const QByteArray &bytes) {
+        const QString path = m_dir.filePath(QStringLiteral("file%1").arg(m_count++));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return QString();
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+    int m_count = 0;
+};
+
+QTEST_MAIN(TestLoadPicture)
+#include "tst_loadpicture.moc"

@@ -1,5 +1,7 @@
 #include "form/Form.h"
 
+#include "form/WindowSystem.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -134,24 +136,22 @@ void Form::present() {
     if (visible.isEmpty())
         return;
     repaint(visible);
+    // Shown means on the screen, so a refresh's dots stay there for the whole
+    // refresh even when the window system is slow to draw them.
+    waitUntilDrawn();
+    m_sinceShown.start();
     ++m_presentCount;
 }
 
 void Form::waitForRefresh() {
-    if (!m_refreshClock.isValid()) {
-        m_refreshClock.start();
+    // Each picture stays a whole refresh, counted from when it reached the
+    // screen: a present that the window system was slow to draw still shows
+    // as long as the others.
+    if (!m_sinceShown.isValid())
         return;
-    }
-    // Refreshes keep their cadence from one to the next; once one is missed
-    // (a slow present, a busy machine) the count starts again from now.
-    const qint64 due = m_lastRefreshNs + refreshIntervalNs();
-    const qint64 now = m_refreshClock.nsecsElapsed();
-    if (due > now) {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(due - now));
-        m_lastRefreshNs = due;
-    } else {
-        m_lastRefreshNs = now;
-    }
+    const qint64 left = refreshIntervalNs() - m_sinceShown.nsecsElapsed();
+    if (left > 0)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(left));
 }
 
 void Form::Cls() {
@@ -163,8 +163,11 @@ void Form::Cls() {
     // the handler goes on, and nothing else is painted again.
     const QRegion erased = uncovered(m_drawn);
     m_drawn = QRect();
-    if (!erased.isEmpty())
+    if (!erased.isEmpty()) {
         repaint(erased);
+        waitUntilDrawn();
+        m_sinceShown.start(); // a burst right after this one leaves it clear for a refresh
+    }
 }
 
 void Form::paintEvent(QPaintEvent *event) {

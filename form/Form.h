@@ -44,8 +44,9 @@ public:
     // Shows at once whatever has been drawn and not yet shown.
     void present();
     // Blocks, handling no events, until the display's next refresh: one
-    // refresh interval after the previous one waited for, or at once if that
-    // has already gone by. The screen's own rate, 60 Hz where it does not say.
+    // refresh interval after the last present reached the screen, or not at
+    // all if that has gone by. The screen's own rate, 60 Hz where it does not
+    // say.
     void waitForRefresh();
 
     // The surface's drawing, one device pixel per image pixel, transparent
@@ -89,8 +90,7 @@ private:
     std::vector<DiscRow> m_disc;
     QRect m_unshown; // drawn since the last present, in logical pixels
     QRect m_drawn;   // drawn since the last Cls
-    QElapsedTimer m_refreshClock;
-    qint64 m_lastRefreshNs = 0;
+    QElapsedTimer m_sinceShown;
     int m_presentCount = 0;
 };
 

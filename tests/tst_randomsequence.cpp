@@ -30,14 +30,26 @@ private slots:
     }
 
     void paletteHasSixteenColours() {
-        QCOMPARE(form::qbColor(0), 0x000000u);
-        QCOMPARE(form::qbColor(4), 0x000080u); // red (128, 0, 0) as 0x00BBGGRR
-        QCOMPARE(form::qbColor(7), 0xC0C0C0u);
-        QCOMPARE(form::qbColor(9), 0xFF0000u);  // light blue
-        QCOMPARE(form::qbColor(14), 0x00FFFFu); // light yellow
-        QCOMPARE(form::qbColor(15), 0xFFFFFFu);
-        QVERIFY_THROWS_EXCEPTION(form::RuntimeError, form::qbColor(16));
-        QVERIFY_THROWS_EXCEPTION(form::RuntimeError, form::qbColor(-1));
+        // (red, green, blue) of each index, as the palette is documented.
+        static const int rgb[16][3] = {
+            {0, 0, 0},       {0, 0, 128},   {0, 128, 0},   {0, 128, 128},
+            {128, 0, 0},     {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
+            {128, 128, 128}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
+            {255, 0, 0},     {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+        };
+        for (int index = 0; index < 16; ++index) {
+            const auto [r, g, b] = rgb[index];
+            QCOMPARE(form::qbColor(index), form::ColorRef(r | g << 8 | b << 16)); // 0x00BBGGRR
+        }
+        for (int outside : {-1, 16}) {
+            bool raised = false;
+            try {
+                form::qbColor(outside);
+            } catch (const form::RuntimeError &) {
+                raised = true;
+            }
+            QVERIFY2(raised, qPrintable(QString::number(outside)));
+        }
     }
 };
 

@@ -1,3 +1,4 @@
+#include "DocumentedPlatform.h"
 #include "form/Palette.h"
 #include "form/RandomSequence.h"
 #include "form/RuntimeError.h"
@@ -15,6 +16,12 @@ private slots:
         QCOMPARE(random.next(), 8949370.0f / 16777216.0f);
         QCOMPARE(random.next(), 9722709.0f / 16777216.0f);
         QVERIFY(qAbs(random.next() - 0.2895625f) < 1e-6f);
+
+        // And well beyond, as the generator is documented.
+        form::RandomSequence program;
+        DocumentedRandom documented;
+        for (int i = 0; i < 100000; ++i)
+            QCOMPARE(program.next(), documented.next());
     }
 
     void numbersStayInTheUnitInterval() {
@@ -30,16 +37,10 @@ private slots:
     }
 
     void paletteHasSixteenColours() {
-        // (red, green, blue) of each index, as the palette is documented.
-        static const int rgb[16][3] = {
-            {0, 0, 0},       {0, 0, 128},   {0, 128, 0},   {0, 128, 128},
-            {128, 0, 0},     {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
-            {128, 128, 128}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
-            {255, 0, 0},     {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
-        };
         for (int index = 0; index < 16; ++index) {
-            const auto [r, g, b] = rgb[index];
-            QCOMPARE(form::qbColor(index), form::ColorRef(r | g << 8 | b << 16)); // 0x00BBGGRR
+            const QColor colour = documentedPaletteColour(index);
+            QCOMPARE(form::qbColor(index),
+                     form::ColorRef(colour.red() | colour.green() << 8 | colour.blue() << 16));
         }
         for (int outside : {-1, 16}) {
             bool raised = false;

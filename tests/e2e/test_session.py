@@ -11,11 +11,12 @@ from tessaline_view import (
     PALETTE,
     WINDOW_SIZE,
     DotDetector,
-    background_spans,
     background_points,
+    burst_growth,
     list_selection,
     nominal_interval,
     read_effect_tables,
+    watch_burst,
 )
 from xdisplay import now_ms
 
@@ -56,8 +57,7 @@ class SessionTestCase(SessionTest):
 
     def test_backgroundClickSpraysDotsAndClearsThem(self):
         app = self.app
-        before = app.grab()
-        frames, (first_dots, cleared) = self._watch_burst(lambda: app.click(*BACKGROUND_SPOT, wait=False))
+        before, frames, (first_dots, cleared) = watch_burst(app, lambda: app.click(*BACKGROUND_SPOT, wait=False))
         self.assertTrue(frames, "no dots appeared")
         self.assertIsNotNone(cleared, "the dots never went")
         self.assertEqual(app.grab(), before, "the window did not come back clean")
@@ -65,22 +65,18 @@ class SessionTestCase(SessionTest):
         allowed = set(PALETTE) | {BACKGROUND}
         points = background_points(step=1)
         controls = {name: before.crop(*rect) for name, rect in CONTROLS.items()}
-        dotted = []
         for _, shot in frames:
             for name, rect in CONTROLS.items():
                 self.assertEqual(shot.crop(*rect), controls[name], name + " changed during the burst")
             stray = {shot.pixel(x, y) for x, y in points} - allowed
             self.assertEqual(stray, set(), "colours outside the palette on the background")
-            dotted.append(set(shot.differing(before)))
 
         # A person sees the spray grow: every state keeps the dots of the one
         # before, for a good part of a second, and the complete spray stays up
-        # for about a refresh. The wipe may reach the screen in pieces: from
-        # the first state that lost dots on, states only lose them.
-        wipe = next((k for k in range(1, len(dotted)) if not dotted[k - 1] <= dotted[k]), len(dotted))
+        # for about a refresh; once the wipe has begun, states only lose dots.
+        dotted, wipe, wiped = burst_growth(before, frames, cleared)
         for k in range(wipe + 1, len(dotted)):
             self.assertTrue(dotted[k] <= dotted[k - 1], "dots came back during the wipe")
-        wiped = frames[wipe][0] if wipe < len(frames) else cleared
         complete_for = wiped - frames[wipe - 1][0]
         report(
             "burst: %d growing states on screen, dots visible for %.1f ms, the complete spray for %.1f ms"
@@ -90,38 +86,6 @@ class SessionTestCase(SessionTest):
         self.assertGreaterEqual(wiped - first_dots, 300, "the spray was not up long enough to be seen")
         self.assertGreaterEqual(complete_for, 12, "the complete spray vanished at once")
         self.close_and_expect_clean_exit()
-
-    def _watch_burst(self, click, timeout_s=5):
-        """Every distinct picture of the window with dots on it, with the time
-        it was first seen, from the click until the background has been clear
-        again for a while; and when dots were first and last seen. Each time
-        is taken just after the picture was read, so that a watch held up
-        between the clock and the screen does not date a picture too early."""
-        app = self.app
-        before = last = app.grab()
-        spans = [(y, 4 * x0, 4 * x1) for y, x0, x1 in background_spans()]
-
-        def dotted(shot):
-            return any(shot.rows[y][a:b] != before.rows[y][a:b] for y, a, b in spans)
-
-        frames = []
-        first_dots = cleared = None
-        click()
-        deadline = time.monotonic() + timeout_s
-        while time.monotonic() < deadline:
-            shot = app.grab()
-            t = now_ms()
-            if shot != last:
-                last = shot
-                if dotted(shot):
-                    frames.append((t, shot))
-                    first_dots = first_dots or t
-                    cleared = None
-                elif first_dots and cleared is None:
-                    cleared = t
-            if cleared and t - cleared > 300:
-                break
-        return frames, (first_dots, cleared)
 
     def test_burstDuringARevealPausesItUntilTheNextStep(self):
         app = self.app

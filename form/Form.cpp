@@ -1,11 +1,15 @@
 #include "form/Form.h"
 
+#include "form/WindowSystem.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace form {
 
@@ -120,8 +124,6 @@ void Form::PSet(float x, float y, ColorRef color) {
         QRectF(left / ratio, top / ratio, diameter / ratio, diameter / ratio).toAlignedRect();
     m_unshown |= logical;
     m_drawn |= logical;
-    if (!m_sinceShown.isValid() || m_sinceShown.nsecsElapsed() >= refreshIntervalNs())
-        present();
 }
 
 void Form::present() {
@@ -134,10 +136,22 @@ void Form::present() {
     if (visible.isEmpty())
         return;
     repaint(visible);
-    // Counted from the end of the present: a compositor that holds presents
-    // back then never makes every dot wait for one.
+    // Shown means on the screen, so a refresh's dots stay there for the whole
+    // refresh even when the window system is slow to draw them.
+    waitUntilDrawn();
     m_sinceShown.start();
     ++m_presentCount;
+}
+
+void Form::waitForRefresh() {
+    // Each picture stays a whole refresh, counted from when it reached the
+    // screen: a present that the window system was slow to draw still shows
+    // as long as the others.
+    if (!m_sinceShown.isValid())
+        return;
+    const qint64 left = refreshIntervalNs() - m_sinceShown.nsecsElapsed();
+    if (left > 0)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(left));
 }
 
 void Form::Cls() {
@@ -149,8 +163,11 @@ void Form::Cls() {
     // the handler goes on, and nothing else is painted again.
     const QRegion erased = uncovered(m_drawn);
     m_drawn = QRect();
-    if (!erased.isEmpty())
+    if (!erased.isEmpty()) {
         repaint(erased);
+        waitUntilDrawn();
+        m_sinceShown.start(); // a burst right after this one leaves it clear for a refresh
+    }
 }
 
 void Form::paintEvent(QPaintEvent *event) {

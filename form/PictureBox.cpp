@@ -1,30 +1,13 @@
 #include "form/PictureBox.h"
 
 #include "form/Twips.h"
+#include "form/WindowSystem.h"
 
-#include <QGuiApplication>
 #include <QPainter>
-
-#include <xcb/xcb.h>
-
-#include <cmath>
-#include <cstdlib>
 
 namespace form {
 
 namespace {
-
-// A repaint hands the pixels to the window system and goes on. An X server
-// may draw them only later, when the next step's countdown is already
-// running, so that on a busy machine two tiles show closer together than
-// their interval. A round trip to the server means it has drawn them.
-void waitUntilDrawn() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (xcb_connection_t *connection = x11 ? x11->connection() : nullptr)
-        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-}
 
 // The picture as it appears at a device-pixel ratio, one image pixel to a
 // device pixel: each logical pixel becomes a block of device pixels, with

@@ -1,3 +1,4 @@
+#include "DocumentedPlatform.h"
 #include "WindowTest.h"
 #include "app/Tessaline.h"
 #include "form/LenientNumber.h"
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <cmath>
 #include <functional>
 #include <utility>
 
@@ -37,6 +39,57 @@ QSet<QRgb> paletteColours() {
     for (int index = 0; index < 16; ++index)
         colours.insert(form::toQColor(form::qbColor(index)).rgb());
     return colours;
+}
+
+// A dot of a burst: its centre in twips and its colour.
+struct Dot {
+    QPointF twips;
+    QRgb colour;
+};
+
+// The next dot a burst draws, worked out from the documented generator: x, y
+// and colour from three numbers in that order, the colour index rounded with
+// halves to even.
+Dot nextDot(DocumentedRandom &random) {
+    const float x = random.next() * 7485.0f;
+    const float y = random.next() * 5670.0f;
+    const float shade = random.next() * 15.0f;
+    const int index = int(std::nearbyint(double(shade))) % 255;
+    return {QPointF(x, y), documentedPaletteColour(index).rgb()};
+}
+
+// Where a dot is looked for, in pixels: its centre, and 6 pixels out on
+// every side.
+QList<QPointF> probesOf(const Dot &dot) {
+    const QPointF centre = dot.twips / form::kTwipsPerPixel;
+    return {centre, centre + QPointF(-6, 0), centre + QPointF(6, 0), centre + QPointF(0, -6),
+            centre + QPointF(0, 6)};
+}
+
+// Whether the drawing shows the dot's colour at each of the probes.
+bool showsDotAt(const QImage &drawing, const Dot &dot, const QList<QPointF> &probes) {
+    for (const QPointF &probe : probes) {
+        const QPoint at = (probe * drawing.devicePixelRatio()).toPoint();
+        if (!drawing.rect().contains(at) || drawing.pixel(at) != dot.colour)
+            return false;
+    }
+    return !probes.isEmpty();
+}
+
+// The probes of dot k that none of the dots after it, up to `upTo`, can
+// reach: a disc 15 pixels across, centred to the nearest pixel.
+QList<QPointF> unreachedProbes(const QList<Dot> &dots, int k, int upTo) {
+    QList<QPointF> probes;
+    for (const QPointF &probe : probesOf(dots.at(k))) {
+        bool reached = false;
+        for (int j = k + 1; j < upTo && !reached; ++j) {
+            const QPointF apart = dots.at(j).twips / form::kTwipsPerPixel - probe;
+            reached = std::hypot(apart.x(), apart.y()) < 9;
+        }
+        if (!reached)
+            probes.append(probe);
+    }
+    return probes;
 }
 
 // Keeps, each time the window's surface is shown during a burst, the drawing
@@ -148,7 +201,7 @@ private slots:
         QCOMPARE(qAlpha(drawing.pixel(qRound(8 * ratio), 0)), 0);
     }
 
-    void aBurstSpraysEveryPaletteColourAndShowsItsLastDots() {
+    void aBurstGrowsOverTwentyPresentsInPaletteColoursAndShowsItsLastDots() {
         Tessaline &w = *m_window;
         const qreal ratio = w.devicePixelRatioF();
         const QImage before = screenOf(w);
@@ -162,12 +215,38 @@ private slots:
         QTest::mouseClick(&w, Qt::LeftButton, {}, kBackground);
 
         QCOMPARE(w.DrawWidth(), 15);
-        // The first dot that shows goes out at once, the last ones before the
-        // wipe, and the wipe is one more paint.
-        QVERIFY(w.presentCount() >= 2);
-        QCOMPARE(recorder.drawings.size(), w.presentCount() + 1);
+        // About one present per display refresh for a third of a second, and
+        // the wipe is one more paint.
+        const int presents = w.presentCount();
+        QVERIFY2(presents >= 19 && presents <= 21, qPrintable(QString::number(presents)));
+        QCOMPARE(recorder.drawings.size(), presents + 1);
         QCOMPARE(recorder.screens.size(), recorder.drawings.size());
         QCOMPARE(recorder.otherPaints, 0);
+
+        // Every present keeps the dots shown before and adds more; the last
+        // has the last dot of the burst on top; the wipe leaves nothing.
+        for (int k = 1; k < presents; ++k) {
+            const QImage &earlier = recorder.drawings.at(k - 1);
+            const QImage &later = recorder.drawings.at(k);
+            int added = 0;
+            for (int y = 0; y < later.height(); ++y) {
+                for (int x = 0; x < later.width(); ++x) {
+                    const bool was = qAlpha(earlier.pixel(x, y)), is = qAlpha(later.pixel(x, y));
+                    QVERIFY(is || !was);
+                    added += is && !was;
+                }
+            }
+            QVERIFY2(added > 0, qPrintable(QStringLiteral("present %1 added no dot").arg(k + 1)));
+        }
+        DocumentedRandom random;
+        Dot last;
+        for (int round = 1; round <= 10000; ++round)
+            last = nextDot(random);
+        QVERIFY(showsDotAt(recorder.drawings.at(presents - 1), last, probesOf(last)));
+        QVERIFY(!showsDotAt(recorder.drawings.at(presents - 2), last, probesOf(last)));
+        QImage clear = recorder.drawings.last();
+        clear.fill(Qt::transparent);
+        QCOMPARE(recorder.drawings.last(), clear);
 
         const QSet<QRgb> palette = paletteColours();
         QSet<QRgb> seen;
@@ -198,6 +277,39 @@ private slots:
                 const QRgb drawn = complete.pixel(x, y);
                 QCOMPARE(lastShown.pixel(x, y), qAlpha(drawn) ? drawn : back);
             }
+        }
+    }
+
+    void dotsLandWhereTheDocumentedGeneratorPutsThem() {
+        Tessaline &w = *m_window;
+        DocumentedRandom random;
+        // The first present of a burst holds its first 500 dots. Of its first
+        // twenty, each shows its colour at its centre and around it, wherever
+        // no later dot can have covered it.
+        for (int burst = 1; burst <= 2; ++burst) {
+            QList<Dot> dots;
+            for (int round = 1; round <= 10000; ++round)
+                dots.append(nextDot(random));
+
+            BurstRecorder recorder(w);
+            QTest::mouseClick(&w, Qt::LeftButton, {}, kBackground);
+            QVERIFY(!recorder.drawings.isEmpty());
+            int centresSeen = 0;
+            for (int k = 0; k < 20; ++k) {
+                const QList<QPointF> probes = unreachedProbes(dots, k, 500);
+                if (probes.isEmpty() || probes.first() != probesOf(dots.at(k)).first())
+                    continue; // its centre may lie under a later dot
+                ++centresSeen;
+                QVERIFY2(
+                    showsDotAt(recorder.drawings.first(), dots.at(k), probes),
+                    qPrintable(QStringLiteral("burst %1, dot %2: not at %3,%4 twips in #%5")
+                                   .arg(burst)
+                                   .arg(k + 1)
+                                   .arg(dots.at(k).twips.x())
+                                   .arg(dots.at(k).twips.y())
+                                   .arg(dots.at(k).colour & 0xFFFFFF, 6, 16, QLatin1Char('0'))));
+            }
+            QVERIFY(centresSeen >= 3);
         }
     }
 

@@ -1,4 +1,5 @@
 #include "VerifyRuntimeError.h"
+#include "DocumentedPlatform.h"
 #include "form/Palette.h"
 #include "form/RandomSequence.h"
 #include "form/RuntimeError.h"
@@ -16,6 +17,12 @@ private slots:
         QCOMPARE(random.next(), 8949370.0f / 16777216.0f);
         QCOMPARE(random.next(), 9722709.0f / 16777216.0f);
         QVERIFY(qAbs(random.next() - 0.2895625f) < 1e-6f);
+
+        // And well beyond, as the generator is documented.
+        form::RandomSequence program;
+        DocumentedRandom documented;
+        for (int i = 0; i < 100000; ++i)
+            QCOMPARE(program.next(), documented.next());
     }
 
     void numbersStayInTheUnitInterval() {
@@ -31,14 +38,20 @@ private slots:
     }
 
     void paletteHasSixteenColours() {
-        QCOMPARE(form::qbColor(0), 0x000000u);
-        QCOMPARE(form::qbColor(4), 0x000080u); // red (128, 0, 0) as 0x00BBGGRR
-        QCOMPARE(form::qbColor(7), 0xC0C0C0u);
-        QCOMPARE(form::qbColor(9), 0xFF0000u);  // light blue
-        QCOMPARE(form::qbColor(14), 0x00FFFFu); // light yellow
-        QCOMPARE(form::qbColor(15), 0xFFFFFFu);
-        VERIFY_RUNTIME_ERROR(form::qbColor(16));
-        VERIFY_RUNTIME_ERROR(form::qbColor(-1));
+        for (int index = 0; index < 16; ++index) {
+            const QColor colour = documentedPaletteColour(index);
+            QCOMPARE(form::qbColor(index),
+                     form::ColorRef(colour.red() | colour.green() << 8 | colour.blue() << 16));
+        }
+        for (int outside : {-1, 16}) {
+            bool raised = false;
+            try {
+                form::qbColor(outside);
+            } catch (const form::RuntimeError &) {
+                raised = true;
+            }
+            QVERIFY2(raised, qPrintable(QString::number(outside)));
+        }
     }
 };
 

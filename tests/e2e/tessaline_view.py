@@ -355,3 +355,46 @@ class DotDetector:
     def dots_visible(self):
         mem = self.mem
         return any(mem[a:b] != idle for a, b, idle in self.spans)
+
+
+def watch_burst(app, click, timeout_s=5):
+    """Follows a burst from outside: every distinct picture of the window with
+    dots on it, with the time it was first seen, from `click()` until the
+    background has been clear again for a while; and when dots were first seen
+    and when they were all gone. Each time is taken just after the picture was
+    read, so that a watch held up between the clock and the screen does not
+    date a picture too early."""
+    before = last = app.grab()
+    spans = [(y, 4 * x0, 4 * x1) for y, x0, x1 in background_spans()]
+
+    def dotted(shot):
+        return any(shot.rows[y][a:b] != before.rows[y][a:b] for y, a, b in spans)
+
+    frames = []
+    first_dots = cleared = None
+    click()
+    deadline = time.monotonic() + timeout_s
+    while time.monotonic() < deadline:
+        shot = app.grab()
+        t = now_ms()
+        if shot != last:
+            last = shot
+            if dotted(shot):
+                frames.append((t, shot))
+                first_dots = first_dots or t
+                cleared = None
+            elif first_dots and cleared is None:
+                cleared = t
+        if cleared and t - cleared > 300:
+            break
+    return before, frames, (first_dots, cleared)
+
+
+def burst_growth(before, frames, cleared):
+    """The dotted pixels of each picture; how many pictures the spray grew
+    through; and when the wipe began. The wipe may reach the screen in pieces:
+    it begins with the first picture that lost dots."""
+    dotted = [set(shot.differing(before)) for _, shot in frames]
+    wipe = next((k for k in range(1, len(dotted)) if not dotted[k - 1] <= dotted[k]), len(dotted))
+    wiped = frames[wipe][0] if wipe < len(frames) else cleared
+    return dotted, wipe, wiped

@@ -12,13 +12,16 @@ from tessaline_view import (
     WINDOW_SIZE,
     DotDetector,
     background_points,
+    burst_growth,
     list_selection,
     nominal_interval,
     read_effect_tables,
+    watch_burst,
 )
 from xdisplay import now_ms
 
 TABLES = read_effect_tables()
+
 
 # A spot of bare background at the window's right edge, clear of every control.
 BACKGROUND_SPOT = (WINDOW_SIZE[0] - 5, 100)
@@ -54,47 +57,35 @@ class SessionTestCase(SessionTest):
 
     def test_backgroundClickSpraysDotsAndClearsThem(self):
         app = self.app
-        before = app.grab()
-        frames, dots = self._watch_burst(lambda: app.click(*BACKGROUND_SPOT, wait=False))
+        before, frames, (first_dots, cleared) = watch_burst(app, lambda: app.click(*BACKGROUND_SPOT, wait=False))
         self.assertTrue(frames, "no dots appeared")
+        self.assertIsNotNone(cleared, "the dots never went")
         self.assertEqual(app.grab(), before, "the window did not come back clean")
 
         allowed = set(PALETTE) | {BACKGROUND}
         points = background_points(step=1)
         controls = {name: before.crop(*rect) for name, rect in CONTROLS.items()}
-        for shot in frames:
+        for _, shot in frames:
             for name, rect in CONTROLS.items():
                 self.assertEqual(shot.crop(*rect), controls[name], name + " changed during the burst")
             stray = {shot.pixel(x, y) for x, y in points} - allowed
             self.assertEqual(stray, set(), "colours outside the palette on the background")
-        report(
-            "burst: %d distinct frames on screen, dots visible for %.1f ms, up to %d dotted background pixels"
-            % (len(frames), dots[1] - dots[0], max(len(f.differing(before)) for f in frames))
-        )
-        self.close_and_expect_clean_exit()
 
-    def _watch_burst(self, click, timeout_s=5):
-        """Every distinct picture of the window from the click until the
-        background has been clear again for a while."""
-        app = self.app
-        detector = DotDetector(app)
-        frames, last = [], app.grab()
-        first_dots = cleared = None
-        click()
-        deadline = time.monotonic() + timeout_s
-        while time.monotonic() < deadline:
-            t = now_ms()
-            shot = app.grab()
-            if shot != last:
-                last = shot
-                if detector.dots_visible():
-                    frames.append(shot)
-                    first_dots = first_dots or t
-            if first_dots and not detector.dots_visible():
-                cleared = cleared or t
-                if t - cleared > 300:
-                    break
-        return frames, (first_dots, cleared)
+        # A person sees the spray grow: every state keeps the dots of the one
+        # before, for a good part of a second, and the complete spray stays up
+        # for about a refresh; once the wipe has begun, states only lose dots.
+        dotted, wipe, wiped = burst_growth(before, frames, cleared)
+        for k in range(wipe + 1, len(dotted)):
+            self.assertTrue(dotted[k] <= dotted[k - 1], "dots came back during the wipe")
+        complete_for = wiped - frames[wipe - 1][0]
+        report(
+            "burst: %d growing states on screen, dots visible for %.1f ms, the complete spray for %.1f ms"
+            % (wipe, wiped - first_dots, complete_for)
+        )
+        self.assertGreaterEqual(wipe, 15, "too few states of the spray were seen")
+        self.assertGreaterEqual(wiped - first_dots, 300, "the spray was not up long enough to be seen")
+        self.assertGreaterEqual(complete_for, 12, "the complete spray vanished at once")
+        self.close_and_expect_clean_exit()
 
     def test_burstDuringARevealPausesItUntilTheNextStep(self):
         app = self.app
@@ -115,8 +106,8 @@ class SessionTestCase(SessionTest):
             current = attempts[-1] if attempts else None
             if current and current[4] is None:
                 if current[2] is None:
-                    # The burst lasts a few milliseconds: let its first dots
-                    # show just before the next tick is due.
+                    # Let the burst's first dots show just before the next
+                    # tick is due, so that the tick falls within the burst.
                     if t >= current[1] - 1.5 - lag[0]:
                         self.server.x.click()
                         current[2] = now_ms()

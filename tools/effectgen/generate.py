@@ -72,11 +72,28 @@ def render(tables):
     return "\n".join(lines) + "\n"
 
 
+def differing_effects(stored, generated):
+    """The effects whose tables differ, as 'effect NN' headings."""
+    def tables(text):
+        out, name = {}, None
+        for line in text.splitlines():
+            if line.startswith("effect "):
+                name = line
+            elif name:
+                out.setdefault(name, []).append(line)
+        return out
+
+    a, b = tables(stored), tables(generated)
+    return ", ".join(sorted(n for n in a.keys() | b.keys() if a.get(n) != b.get(n))) or "its header"
+
+
 def main():
     text = render(all_tables())
     if "--check" in sys.argv:
-        if OUT.read_text(encoding="utf-8") != text:
-            raise SystemExit(f"{OUT} is stale; rerun {sys.argv[0]}")
+        stored = OUT.read_text(encoding="utf-8")
+        if stored != text:
+            raise SystemExit(f"{OUT} differs from its rules in {differing_effects(stored, text)}; "
+                             f"rerun {sys.argv[0]}")
         return
     OUT.write_text(text, encoding="utf-8")
 

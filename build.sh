@@ -34,6 +34,17 @@ build() {
     cmake --build build -j"$(nproc)"
 }
 
+# The program and its unit tests once more, built with no X11 code at all
+# (cmake/without-x11 stands in for the X11 headers) and run on Qt's offscreen
+# platform.
+test_without_x11() {
+    local launcher=()
+    if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+    cmake -S . -B build-nox11 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_X11=OFF "${launcher[@]}"
+    cmake --build build-nox11 -j"$(nproc)" --target unit_tests
+    (cd build-nox11 && ctest -L unit --output-on-failure --timeout 600)
+}
+
 case "${1:-run}" in
 run)
     set_up
@@ -43,6 +54,7 @@ run)
 test)
     set_up
     build
+    test_without_x11
     cd build
     ctest --output-on-failure --timeout 600
     # The .deb: built, validated, installed with apt and started once.

@@ -1,5 +1,5 @@
 #include "app/ApplicationSetup.h"
-#include "app/DisplayCheck.h"
+#include "app/PlatformStart.h"
 #include "app/Tessaline.h"
 
 #include <QApplication>
@@ -71,12 +71,10 @@ int main(int argc, char *argv[]) {
     describeApplication();
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
-    if (const QString problem = displayProblem(); !problem.isEmpty()) {
-        printLine(stderr, programName(argc, argv) + QStringLiteral(": ") + problem);
-        return 1;
-    }
 
+    watchPlatformStart(programName(argc, argv));
     QApplication app(argc, argv);
+    platformStarted();
     setUpApplication(app);
 
     Tessaline window;

@@ -5,9 +5,12 @@
 #include <QGuiApplication>
 #include <QPainter>
 
+#if defined(TESSALINE_X11) && QT_CONFIG(xcb)
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#define TESSALINE_WAIT_FOR_X11
+#endif
 
 namespace form {
 
@@ -17,12 +20,15 @@ namespace {
 // may draw them only later, when the next step's countdown is already
 // running, so that on a busy machine two tiles show closer together than
 // their interval. A round trip to the server means it has drawn them.
+// Elsewhere the window system is left to it.
 void waitUntilDrawn() {
+#ifdef TESSALINE_WAIT_FOR_X11
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (xcb_connection_t *connection = x11 ? x11->connection() : nullptr)
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+#endif
 }
 
 // The picture as it appears at a device-pixel ratio: each picture pixel

@@ -14,6 +14,7 @@ PACKAGES=(
     xvfb xdotool x11-utils python3
     libxcb1-dev dpkg-dev file desktop-file-utils appstream
     valgrind libxdamage1
+    qt6-wayland weston
 )
 
 set_up() {
@@ -54,9 +55,9 @@ run)
 test)
     set_up
     build
-    test_without_x11
     cd build
     ctest --output-on-failure --timeout 600
+    (cd .. && test_without_x11)
     # The .deb: built, validated, installed with apt and started once.
     bash ../packaging/check-package.sh .
     # Sanitizers, Valgrind and the run-time error path (build-asan/, build-fault/).

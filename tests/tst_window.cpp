@@ -121,6 +121,17 @@ private slots:
         QCOMPARE(pixel(shot, 219, 35), kLabel);   // Label1(1)
         QCOMPARE(pixel(shot, 219, 212), kButton); // the button's face
         QVERIFY(pixel(shot, 230, 56) != kLabel);  // the list lies over the label's last row
+        // The form's colour stays on the form: the controls' scroll-bar
+        // troughs and frames keep the platform's own.
+        for (const QWidget *control :
+             {static_cast<QWidget *>(w.List1), static_cast<QWidget *>(w.Text1)}) {
+            const QImage drawn = shot.copy(control->geometry());
+            bool lavender = false;
+            for (int y = 0; y < drawn.height() && !lavender; ++y)
+                for (int x = 0; x < drawn.width() && !lavender; ++x)
+                    lavender = drawn.pixelColor(x, y) == kBackground;
+            QVERIFY2(!lavender, qPrintable(control->objectName()));
+        }
 
         QCOMPARE(w.Label1(0).text(), QStringLiteral("Tessaline"));
         QCOMPARE(w.Label1(1).text(), QStringLiteral("ефект"));

@@ -82,8 +82,13 @@ void noteAttempt(const QString &text) {
 
 void handleMessage(QtMsgType type, const QMessageLogContext &context, const QString &text) {
     const QByteArray category(context.category ? context.category : "");
-    if (type == QtFatalMsg && text.contains(QLatin1String("platform plugin")))
-        giveUp();
+    if (type == QtFatalMsg) {
+        if (text.contains(QLatin1String("platform plugin")))
+            giveUp();
+        // Any other fatal message is Qt's to report as it ends the program.
+        watch().previous(type, context, text);
+        return;
+    }
     if (category == "qt.qpa.plugin")
         noteAttempt(text);
     watch().held.append({type, category, text});

@@ -39,6 +39,8 @@ RUN_PACKAGES=(
     fontconfig
     # Users' photographs in more formats (WebP, TIFF and others).
     qt6-image-formats-plugins
+    # Wayland, natively.
+    qt6-wayland
 )
 
 # The tests, the benchmarks and the package checks (./build.sh test only).
@@ -49,6 +51,8 @@ TEST_PACKAGES=(
     x11-utils
     python3
     libxdamage1
+    # A Wayland compositor for the start-up checks.
+    weston
     # Building and checking the .deb.
     dpkg-dev
     file
@@ -134,6 +138,17 @@ configure() {
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 }
 
+# The program and its unit tests once more, built with no X11 code at all
+# (cmake/without-x11 stands in for the X11 headers) and run on Qt's offscreen
+# platform.
+test_without_x11() {
+    local launcher=()
+    if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+    cmake -S . -B build-nox11 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_X11=OFF -DTESSALINE_WERROR=ON "${launcher[@]}"
+    cmake --build build-nox11 -j"$(nproc)" --target unit_tests
+    (cd build-nox11 && ctest -L unit --output-on-failure --timeout 600)
+}
+
 case "${1:-run}" in
 run)
     check_display
@@ -150,6 +165,7 @@ test)
     cmake --build build -j"$(nproc)"
     cd build
     ctest --output-on-failure --timeout 600
+    (cd .. && test_without_x11)
     # The .deb: built, checked with lintian, installed with apt and started once.
     bash ../packaging/check-package.sh .
     # Sanitizers, Valgrind and the run-time error path (build-asan/, build-fault/).

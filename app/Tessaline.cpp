@@ -36,7 +36,7 @@ Tessaline::Tessaline(QWidget *parent)
     setWindowIcon(QIcon(QPixmap::fromImage(rawIcon.image())));
     setClientSizeTwips(7485, 5670);
     setBackColor(0x00FFC0C0);
-    setFont(QFont(QStringLiteral("Times New Roman"), 12, QFont::Normal));
+    setFont(windowFont());
     // Controls are made with the window's font from the start, so that none
     // loads the default font and lays out its text in it first.
     QApplication::setFont(font());
@@ -49,6 +49,22 @@ Tessaline::Tessaline(QWidget *parent)
 
 QString Tessaline::title() {
     return QStringLiteral("Tessaline");
+}
+
+QFont Tessaline::windowFont() {
+    QFont font;
+    // Times New Roman where it is installed, else the serifs made to its
+    // metrics, and DejaVu Serif as the last resort: asked for by name, so
+    // that fontconfig's own idea of a serif never decides.
+    font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                      QStringLiteral("Tinos"), QStringLiteral("DejaVu Serif")});
+    font.setStyleHint(QFont::Serif);
+    font.setWeight(QFont::Normal);
+    // Sized in pixels, as the layout is: text grows with the window on a
+    // high-density screen, and a separate font DPI can't push it out of its
+    // controls.
+    font.setPixelSize(form::pointsToPixels(12));
+    return font;
 }
 
 void Tessaline::createControls() {

@@ -24,6 +24,8 @@ public:
     explicit Tessaline(QWidget *parent = nullptr);
 
     static QString title();
+    // The face every text of the window is set in.
+    static QFont windowFont();
 
     // The controls, in the order the window creates them.
     form::ControlArray<form::PictureBox> Picture1;

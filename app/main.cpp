@@ -1,6 +1,6 @@
 #include "app/ApplicationSetup.h"
-#include "app/DisplayCheck.h"
 #include "app/PhotoOptions.h"
+#include "app/PlatformStart.h"
 #include "app/Tessaline.h"
 #include "export/LumaCommand.h"
 #include "export/ExportCommand.h"
@@ -90,13 +90,10 @@ int main(int argc, char *argv[]) {
     // font is asked for, a few milliseconds the window would wait for. Read
     // them on another core while Qt connects to the display instead.
     std::jthread fontconfig([] { FcInit(); });
-    if (const QString problem = displayProblem(); !problem.isEmpty()) {
-        printLine(stderr, programName(argc, argv) + QStringLiteral(": ") + problem);
-        return 1;
-    }
-
+    watchPlatformStart(programName(argc, argv));
     QApplication app(argc, argv);
     fontconfig.join();
+    platformStarted();
     setUpApplication(app);
 
     Tessaline window;

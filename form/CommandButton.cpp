@@ -24,6 +24,21 @@ void drawBevel(QPainter &p, QRect r, bool sunken) {
     frame(r.adjusted(1, 1, -1, -1), innerLit, innerDim);
 }
 
+// The caption's font, narrowed where a stand-in face would run the caption
+// over the button's edges: its height stays that of every other text.
+QFont fittingFont(const QFont &font, const QString &caption, int width) {
+    const int advance = QFontMetrics(font).horizontalAdvance(caption);
+    if (advance <= width || advance <= 0)
+        return font;
+    QFont narrowed = font;
+    for (int stretch = 100 * width / advance; stretch > 50; --stretch) {
+        narrowed.setStretch(stretch);
+        if (QFontMetrics(narrowed).horizontalAdvance(caption) <= width)
+            break;
+    }
+    return narrowed;
+}
+
 } // namespace
 
 CommandButton::CommandButton(QWidget *parent)
@@ -44,6 +59,8 @@ void CommandButton::paintEvent(QPaintEvent *) {
     drawBevel(p, r, sunken);
 
     const QRect textArea = r.adjusted(2, 2, -2, -2).translated(sunken ? 1 : 0, sunken ? 1 : 0);
+    // A pixel of the face stays clear on either side of the caption.
+    p.setFont(fittingFont(font(), text(), textArea.width() - 2));
     if (isEnabled()) {
         p.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
         p.drawText(textArea, Qt::AlignCenter, text());

@@ -17,7 +17,10 @@ Form::Form(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
-    setAutoFillBackground(true);
+    // The form paints its back colour itself: put in its palette, the colour
+    // would pass to every control on it and show in scroll-bar troughs and
+    // frames, which keep the platform's colours.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void Form::setClientSizeTwips(int width, int height) {
@@ -28,9 +31,7 @@ void Form::setClientSizeTwips(int width, int height) {
 
 void Form::setBackColor(ColorRef color) {
     m_backColor = color;
-    QPalette p = palette();
-    p.setColor(QPalette::Window, toQColor(color));
-    setPalette(p);
+    update();
 }
 
 void Form::place(QWidget *control, const TwipsRect &twips) {
@@ -171,9 +172,14 @@ void Form::Cls() {
 }
 
 void Form::paintEvent(QPaintEvent *event) {
+    QPainter p(this);
+    // Until a back colour is set, the form has the system's window colour.
+    const QColor back =
+        (m_backColor & 0x80000000) != 0 ? palette().color(QPalette::Window) : toQColor(m_backColor);
+    for (const QRect &r : event->region())
+        p.fillRect(r, back);
     if (m_drawing.isNull())
         return;
-    QPainter p(this);
     const qreal ratio = m_drawing.devicePixelRatio();
     for (const QRect &r : event->region() & uncovered(rect()))
         p.drawImage(r, m_drawing, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));

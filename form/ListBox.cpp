@@ -18,6 +18,15 @@ void ListBox::setListIndex(int index) {
     setCurrentRow(index);
 }
 
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex &index,
+                                                              const QEvent *event) const {
+    // Ctrl with a click or the space bar would deselect the selected item.
+    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
+}
+
 QString ListBox::list(int index) const {
     const QListWidgetItem *entry = item(index);
     return entry ? entry->text() : QString();

@@ -4,7 +4,9 @@
 
 namespace form {
 
-// A list box of plain text items, in the order they were added.
+// A list box of plain text items, in the order they were added. Once an item
+// is selected, one always is: the user can move the selection but never clear
+// it.
 class ListBox : public QListWidget {
     Q_OBJECT
 
@@ -17,6 +19,10 @@ public:
 
     QString list(int index) const;
     int listCount() const { return count(); }
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
 };
 
 } // namespace form

@@ -24,4 +24,9 @@ double pixelsToTwips(double pixels) {
     return pixels * kTwipsPerPixel;
 }
 
+int pointsToPixels(double points) {
+    constexpr int twipsPerPoint = 20;
+    return twipsToDevice(points * twipsPerPoint);
+}
+
 } // namespace form

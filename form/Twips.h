@@ -28,4 +28,9 @@ QRect deviceRect(double left, double top, double width, double height, qreal dev
 
 double pixelsToTwips(double pixels);
 
+// A font size in points as a size in logical pixels (20 twips to the point).
+// Fonts sized this way scale with the layout, never with a font DPI of their
+// own: 12 pt is 16 px on any screen.
+int pointsToPixels(double points);
+
 } // namespace form

@@ -2,11 +2,14 @@
 #include "app/Tessaline.h"
 
 #include <QAccessible>
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -19,12 +22,16 @@ struct Run {
     QString err;
 };
 
-// The environment the program would meet on a text console: no display at all.
+// The environment the program would meet on a text console: no display at all,
+// and a runtime directory of its own with no Wayland socket in it.
 QProcessEnvironment withoutDisplay() {
+    static QTemporaryDir runtime;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &name : {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
-                                QStringLiteral("QT_QPA_PLATFORM")})
+    for (const QString &name :
+         {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
+          QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("XDG_SESSION_TYPE")})
         env.remove(name);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     return env;
 }
 
@@ -51,6 +58,66 @@ Run runProgram(const QStringList &arguments, const QProcessEnvironment &env) {
     run.err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
 }
+
+// A display server started for one test: a bare Xvfb, or a headless Weston
+// whose socket is wayland-0 in a runtime directory of its own.
+class DisplayServer {
+public:
+    static std::unique_ptr<DisplayServer> startX() {
+        auto server = std::make_unique<DisplayServer>();
+        // Xvfb writes the display number it found free to the given descriptor.
+        server->m_process.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-nolisten", "tcp",
+                                                         "-screen", "0", "800x600x24"});
+        QByteArray number;
+        while (!number.endsWith('\n') && server->m_process.waitForReadyRead(10000))
+            number += server->m_process.readAllStandardOutput();
+        if (number.trimmed().isEmpty())
+            return nullptr;
+        server->m_environment.insert(QStringLiteral("DISPLAY"),
+                                     u':' + QString::fromLatin1(number.trimmed()));
+        return server;
+    }
+
+    static std::unique_ptr<DisplayServer> startWayland() {
+        auto server = std::make_unique<DisplayServer>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), server->m_runtime.path());
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        server->m_process.setProcessEnvironment(env);
+        server->m_process.start(QStringLiteral("weston"), {"--backend=headless-backend.so",
+                                                           "--socket=wayland-0", "--idle-time=0"});
+        if (!server->m_process.waitForStarted())
+            return nullptr;
+        const QString socket = server->m_runtime.filePath(QStringLiteral("wayland-0"));
+        QDeadlineTimer deadline(10000);
+        while (!QFileInfo::exists(socket) && !deadline.hasExpired() &&
+               server->m_process.state() == QProcess::Running)
+            QTest::qWait(50);
+        if (!QFileInfo::exists(socket))
+            return nullptr;
+        server->m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), server->m_runtime.path());
+        return server;
+    }
+
+    ~DisplayServer() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished();
+    }
+
+    // What a program needs in its environment to reach this server.
+    void addTo(QProcessEnvironment &env) const {
+        for (const QString &name : m_environment.keys())
+            env.insert(name, m_environment.value(name));
+    }
+
+private:
+    QProcess m_process;
+    QTemporaryDir m_runtime;
+    QProcessEnvironment m_environment;
+};
 
 bool isOneLine(const QString &text) {
     return text.endsWith(u'\n') && text.count(u'\n') == 1 && text.size() > 1;
@@ -135,46 +202,80 @@ private slots:
     }
 
     void withoutADisplayItSaysSoInOneLine_data() {
-        QTest::addColumn<QString>("display");
-        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QStringList>("settings");
         QTest::addColumn<QString>("message");
-        QTest::newRow("nothing set") << ""
-                                     << ""
-                                     << "DISPLAY and WAYLAND_DISPLAY are not set";
-        QTest::newRow("no X server") << ":4711"
-                                     << ""
-                                     << "cannot open display :4711";
-        QTest::newRow("xcb asked, no X") << ""
-                                         << "xcb"
-                                         << "QT_QPA_PLATFORM=xcb";
+        QTest::newRow("nothing set") << QStringList{} << "tried xcb (DISPLAY not set)";
+        QTest::newRow("no X server") << QStringList{"DISPLAY=:4711"} << "tried xcb (DISPLAY=:4711)";
+        QTest::newRow("xcb asked, no X")
+            << QStringList{"QT_QPA_PLATFORM=xcb"} << "QT_QPA_PLATFORM=xcb, tried xcb";
+        QTest::newRow("broken WAYLAND_DISPLAY")
+            << QStringList{"WAYLAND_DISPLAY=tessaline-nowhere"}
+            << "tried wayland (WAYLAND_DISPLAY=tessaline-nowhere), xcb (DISPLAY not set)";
+        QTest::newRow("wayland asked, no compositor")
+            << QStringList{"QT_QPA_PLATFORM=wayland"} << "QT_QPA_PLATFORM=wayland, tried wayland (";
+        QTest::newRow("Wayland session, no socket")
+            << QStringList{"XDG_SESSION_TYPE=wayland"} << "tried wayland (WAYLAND_DISPLAY not set)";
+        QTest::newRow("no such platform")
+            << QStringList{"QT_QPA_PLATFORM=nonesuch"} << "tried nonesuch (not installed)";
     }
 
     void withoutADisplayItSaysSoInOneLine() {
-        QFETCH(QString, display);
-        QFETCH(QString, platform);
+        QFETCH(QStringList, settings);
         QFETCH(QString, message);
         QProcessEnvironment env = withoutDisplay();
-        if (!display.isEmpty())
-            env.insert(QStringLiteral("DISPLAY"), display);
-        if (!platform.isEmpty())
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        for (const QString &setting : settings)
+            env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
 
         const Run run = runProgram({}, env);
         QVERIFY(run.finished);
         QCOMPARE(run.exitStatus, QProcess::NormalExit); // no abort, no core dump
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(isOneLine(run.err), qPrintable(run.err));
-        QVERIFY2(run.err.startsWith(QStringLiteral("tessaline: ")), qPrintable(run.err));
+        QVERIFY2(run.err.startsWith(QStringLiteral("tessaline: cannot open the window: ")),
+                 qPrintable(run.err));
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QCOMPARE(run.out, QString());
     }
 
-    void withoutArgumentsTheWindowOpensAndStays() {
+    // Wherever Qt finds a platform that works, the window opens without a
+    // word about the ones it passed over.
+    void theWindowOpensQuietlyWhereQtCanOpenIt_data() {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QStringList>("settings");
+        QTest::newRow("offscreen") << "" << QStringList{"QT_QPA_PLATFORM=offscreen"};
+        QTest::newRow("X beside a broken WAYLAND_DISPLAY")
+            << "x" << QStringList{"WAYLAND_DISPLAY=tessaline-nowhere"};
+        QTest::newRow("X in a Wayland session without a compositor")
+            << "x" << QStringList{"XDG_SESSION_TYPE=wayland"};
+        QTest::newRow("Wayland socket, WAYLAND_DISPLAY unset")
+            << "wayland" << QStringList{"XDG_SESSION_TYPE=wayland"};
+    }
+
+    void theWindowOpensQuietlyWhereQtCanOpenIt() {
+        QFETCH(QString, server);
+        QFETCH(QStringList, settings);
+        std::unique_ptr<DisplayServer> display;
+        if (server == QLatin1String("x") && !(display = DisplayServer::startX()))
+            QSKIP("no Xvfb");
+        if (server == QLatin1String("wayland")) {
+            if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                                   QStringLiteral("/platforms/libqwayland-generic.so")))
+                QSKIP("Qt's Wayland platform is not installed");
+            if (!(display = DisplayServer::startWayland()))
+                QSKIP("no headless Weston");
+        }
+        QProcessEnvironment env = withoutDisplay();
+        if (display)
+            display->addTo(env);
+        for (const QString &setting : settings)
+            env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+
         QProcess process;
-        process.setProcessEnvironment(withOffscreenDisplay());
+        process.setProcessEnvironment(env);
         process.start(QStringLiteral(TESSALINE_BINARY), QStringList{});
         QVERIFY(process.waitForStarted());
         QVERIFY2(!process.waitForFinished(1500), process.readAllStandardError().constData());
+        QCOMPARE(process.readAllStandardError(), QByteArray());
         QCOMPARE(process.readAllStandardOutput(), QByteArray());
         process.kill();
         process.waitForFinished();
@@ -221,6 +322,41 @@ private slots:
         QTest::keyClick(list, Qt::Key_Down); // already at the bottom
         QCOMPARE(list->listIndex(), 68);
         QCOMPARE(list->selectedItems().size(), 1);
+    }
+
+    // As in the list boxes the program was made for, the selection can be moved
+    // but never cleared: the button always has an effect to run.
+    void theListAlwaysKeepsOneItemSelected() {
+        Tessaline &w = *m_window;
+        form::ListBox *list = w.List1;
+        list->setFocus();
+        auto clickItem = [list](int row, Qt::KeyboardModifiers modifiers) {
+            const QRect item = list->visualItemRect(list->item(row));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, item.center());
+        };
+        auto selectedRows = [list] {
+            QList<int> rows;
+            for (const QListWidgetItem *item : list->selectedItems())
+                rows.append(list->row(item));
+            return rows;
+        };
+
+        clickItem(0, Qt::ControlModifier);
+        QCOMPARE(selectedRows(), QList<int>{0});
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        QCOMPARE(selectedRows(), QList<int>{0});
+
+        clickItem(2, Qt::ControlModifier); // Ctrl+click elsewhere still moves it
+        QCOMPARE(selectedRows(), QList<int>{2});
+        clickItem(2, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        QCOMPARE(selectedRows().size(), 1);
+        QCOMPARE(selectedRows().constFirst(), list->listIndex());
+
+        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        QCOMPARE(int(w.EffectNo), list->listIndex() + 1);
     }
 
     void keysScrollTheDescriptionWithoutATextCursor() {

@@ -1,0 +1,2 @@
+// Stands in for X11/Xlib.h in a build with TESSALINE_X11=OFF, which must not use X11.
+#error "X11 is left out of this build (TESSALINE_X11=OFF)"

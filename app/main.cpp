@@ -74,15 +74,15 @@ int main(int argc, char *argv[]) {
     describeApplication();
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
-    // Fontconfig reads its configuration and font caches the first time a
-    // font is asked for, a few milliseconds the window would wait for. Read
-    // them on another core while Qt connects to the display instead.
-    std::jthread fontconfig([] { FcInit(); });
     if (const QString problem = displayProblem(); !problem.isEmpty()) {
         printLine(stderr, programName(argc, argv) + QStringLiteral(": ") + problem);
         return 1;
     }
 
+    // Fontconfig reads its configuration and font caches the first time a
+    // font is asked for, a few milliseconds the window would wait for. Read
+    // them on another core while Qt connects to the display instead.
+    std::jthread fontconfig([] { FcInit(); });
     QApplication app(argc, argv);
     fontconfig.join();
     setUpApplication(app);

@@ -204,9 +204,10 @@ private slots:
         constexpr int frames = 100;
         const QSize size(200, 180);
         QTemporaryDir dir;
-        QCOMPARE(runTessaline(words("--luma " + dir.path() + " --size 200x180")).status, 0);
+        QCOMPARE(runTessaline(words("--luma " + dir.path() + " --size 333x187")).status, 0);
 
-        // A black clip mixed into a white one over 100 frames, read back as grey bytes.
+        // A black clip mixed into a white one over 100 frames, on frames of another size
+        // than the map's, read back as grey bytes.
         const QString map = dir.filePath(mapNames("pgm").at(effect - 1));
         const QString video = dir.filePath("wipe.raw");
         QProcess melt;

@@ -68,8 +68,10 @@ public:
     // which the border cuts off in the window, are then recorded in full.
     void showWholeGrid();
 
-    // Runs effect 1 ... 69. Returns an empty recording with the reason in
-    // errorString() if the effect does not exist or the reveal failed.
+    // Runs effect 1 ... 69 to its end, without returning to the event loop
+    // in between. Returns an empty recording with the reason in errorString()
+    // if the effect does not exist or the reveal failed. With images, a
+    // recording holds 100 pictures of the display box's size.
     RevealRecording record(int effect, bool withImages = false);
     QString errorString() const { return m_error; }
 

@@ -149,8 +149,11 @@ void PhotoControls::setPhoto(Box box, const QImage &photo) {
 
 void PhotoControls::applyPending() {
     for (const Box box : {Source, Cover}) {
-        if (m_loads[box].pending)
-            setPhoto(box, *m_loads[box].pending);
+        if (std::optional<QImage> &pending = m_loads[box].pending) {
+            const QImage photo = std::move(*pending);
+            pending.reset();
+            setPhoto(box, photo);
+        }
     }
 }
 

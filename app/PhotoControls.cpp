@@ -187,12 +187,17 @@ bool PhotoControls::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     case QEvent::DragEnter:
+        // The file is read from the drag once, as it enters: each reading is
+        // a round trip to the program it comes from.
+        m_hoveringFile = droppedFile(event);
+        [[fallthrough]];
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (droppedFile(event).isEmpty())
+        if (m_hoveringFile.isEmpty())
             return false;
         if (!canChange()) {
             drag->ignore();
+            widget.setHighlighted(false);
             QToolTip::showText(widget.mapToGlobal(drag->position().toPoint()), whyNotNow(),
                                &widget);
             return true;
@@ -203,11 +208,17 @@ bool PhotoControls::eventFilter(QObject *watched, QEvent *event) {
     }
     case QEvent::DragLeave:
         widget.setHighlighted(false);
+        m_hoveringFile.clear();
         return false;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         widget.setHighlighted(false);
-        const QString path = droppedFile(event);
+        // Some drag sources no longer hand out their data once the drop has
+        // begun; the file seen while it hovered is the same one.
+        QString path = droppedFile(event);
+        if (path.isEmpty())
+            path = m_hoveringFile;
+        m_hoveringFile.clear();
         if (path.isEmpty() || !canChange()) {
             drop->ignore();
             return true;

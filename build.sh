@@ -59,14 +59,26 @@ TEST_PACKAGES=(
     desktop-file-utils
     appstream
     lintian
-    # The reliability checks.
+    # The reliability checks, and the picture loader's fuzzer.
     valgrind
+    clang
 )
+
+# libFuzzer's runtime, for the picture loader's fuzzer: a package of its own on
+# Debian (which clang only recommends), part of clang's common files on Ubuntu
+# 22.04.
+fuzzer_runtime() {
+    if grep -qx 'VERSION_ID="22.04"' /etc/os-release 2>/dev/null; then
+        echo libclang-common-14-dev
+    else
+        echo libclang-rt-dev
+    fi
+}
 
 packages_for() {
     case "$1" in
     run) printf '%s\n' "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" ;;
-    test) printf '%s\n' "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" ;;
+    test) printf '%s\n' "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "$(fuzzer_runtime)" ;;
     esac
 }
 
@@ -170,6 +182,8 @@ test)
     bash ../packaging/check-package.sh .
     # Sanitizers, Valgrind and the run-time error path (build-asan/, build-fault/).
     bash ../tests/reliability/run.sh
+    # The picture loader under libFuzzer and AddressSanitizer for a minute.
+    bash ../tests/fuzz/run.sh 60
     ;;
 packages)
     case "${2:-}" in

@@ -155,8 +155,11 @@ void PhotoControls::setPhoto(Box box, const QImage &photo) {
 
 void PhotoControls::applyPending() {
     for (const Box box : {Source, Cover}) {
-        if (m_loads[box].pending)
-            setPhoto(box, *m_loads[box].pending);
+        if (std::optional<QImage> &pending = m_loads[box].pending) {
+            const QImage photo = std::move(*pending);
+            pending.reset();
+            setPhoto(box, photo);
+        }
     }
 }
 
@@ -190,12 +193,17 @@ bool PhotoControls::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     case QEvent::DragEnter:
+        // The file is read from the drag once, as it enters: each reading is
+        // a round trip to the program it comes from.
+        m_hoveringFile = droppedFile(event);
+        [[fallthrough]];
     case QEvent::DragMove: {
         auto *drag = static_cast<QDragMoveEvent *>(event);
-        if (droppedFile(event).isEmpty())
+        if (m_hoveringFile.isEmpty())
             return false;
         if (!canChange()) {
             drag->ignore();
+            widget.setHighlighted(false);
             QToolTip::showText(widget.mapToGlobal(drag->position().toPoint()), whyNotNow(),
                                &widget);
             return true;
@@ -206,11 +214,17 @@ bool PhotoControls::eventFilter(QObject *watched, QEvent *event) {
     }
     case QEvent::DragLeave:
         widget.setHighlighted(false);
+        m_hoveringFile.clear();
         return false;
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         widget.setHighlighted(false);
-        const QString path = droppedFile(event);
+        // Some drag sources no longer hand out their data once the drop has
+        // begun; the file seen while it hovered is the same one.
+        QString path = droppedFile(event);
+        if (path.isEmpty())
+            path = m_hoveringFile;
+        m_hoveringFile.clear();
         if (path.isEmpty() || !canChange()) {
             drop->ignore();
             return true;

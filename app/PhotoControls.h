@@ -71,4 +71,5 @@ private:
 
     Tessaline &m_window;
     std::array<Load, 2> m_loads;
+    QString m_hoveringFile; // the file being dragged over a box
 };

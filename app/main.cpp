@@ -2,8 +2,8 @@
 #include "app/PhotoOptions.h"
 #include "app/PlatformStart.h"
 #include "app/Tessaline.h"
-#include "export/LumaCommand.h"
 #include "export/ExportCommand.h"
+#include "export/LumaCommand.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -77,9 +77,9 @@ std::optional<int> answerCommandLine(int argc, char *argv[], PhotoOptions &photo
 
 int main(int argc, char *argv[]) {
     describeApplication();
-    if (const std::optional<int> status = runLumaCommand(argc, argv))
-        return *status;
     if (const std::optional<int> status = exporting::runFileCommand(argc, argv))
+        return *status;
+    if (const std::optional<int> status = runLumaCommand(argc, argv))
         return *status;
     PhotoOptions photos;
     if (const std::optional<int> status = answerCommandLine(argc, argv, photos))

@@ -22,6 +22,10 @@ bool animationFormatFor(const QString &path, AnimationFormat *format) {
 
 bool saveAnimation(const TileAnimation &animation, const QString &path, const Progress &progress,
                    QString *error) {
+    if (!animation.isWellFormed()) {
+        *error = QStringLiteral("nothing to write to %1").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
     AnimationFormat format;
     if (!animationFormatFor(path, &format)) {
         *error = QStringLiteral("%1 is not a .gif or .webp file name")

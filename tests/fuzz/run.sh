@@ -31,5 +31,5 @@ fi
 "$fuzzer" "${common[@]}" -max_total_time="$seconds" -print_final_stats=1 \
     build-fuzz/corpus "$here/regressions" 2>build-fuzz/fuzz.log ||
     { tail -60 build-fuzz/fuzz.log; exit 1; }
-grep -E '^#[0-9]+ +DONE' build-fuzz/fuzz.log | tail -1
+grep -E '^#[0-9]+[[:space:]]+DONE' build-fuzz/fuzz.log | tail -1
 grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' build-fuzz/fuzz.log

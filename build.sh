@@ -14,6 +14,7 @@ PACKAGES=(
     xvfb xdotool x11-utils python3
     libxcb1-dev dpkg-dev file desktop-file-utils appstream
     valgrind libxdamage1
+    qt6-wayland sway grim wtype
 )
 
 set_up() {

@@ -1,5 +1,6 @@
 #include "app/ApplicationSetup.h"
 #include "app/DisplayCheck.h"
+#include "app/Leaving.h"
 #include "app/Tessaline.h"
 
 #include <QApplication>
@@ -81,5 +82,5 @@ int main(int argc, char *argv[]) {
 
     Tessaline window;
     window.show();
-    return app.exec();
+    leaveWithoutTeardown(app.exec());
 }

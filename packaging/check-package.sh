@@ -21,6 +21,7 @@ deb=$(echo "$build"/tessaline_*.deb)
 [ -f "$deb" ] || fail "cpack made no .deb"
 version=$(dpkg-deb -f "$deb" Version)
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "no computed dependencies"
+dpkg-deb -f "$deb" Depends | grep -qw qt6-wayland || fail "no dependency on the Wayland platform plugin"
 
 step "installing $(basename "$deb")"
 # --reinstall: a rebuilt package of the same version must still replace the old.

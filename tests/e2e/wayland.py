@@ -15,6 +15,7 @@ import socket
 import struct
 import subprocess
 import tempfile
+import threading
 import time
 
 from xdisplay import Image, now_ms
@@ -52,9 +53,11 @@ class Sway:
     """A headless sway of its own, with one 1280 x 1024 output."""
 
     def __init__(self, width=SCREEN_WIDTH, height=SCREEN_HEIGHT):
+        self.width, self.height = width, height
         self.dir = tempfile.mkdtemp(prefix="tessaline-wl-")
         os.chmod(self.dir, 0o755)
         self._pointer = None
+        self._ipc_socket, self._ipc_lock = None, threading.Lock()
         runtime = os.path.join(self.dir, "sway")
         os.mkdir(runtime, 0o700)
         config = os.path.join(self.dir, "config")
@@ -129,6 +132,27 @@ class Sway:
             raise RuntimeError("swaymsg %s failed: %s%s" % (" ".join(command), out.stdout, out.stderr))
         return json.loads(out.stdout) if out.stdout.strip() else None
 
+    def command(self, text):
+        """A sway command sent straight over its IPC socket: no swaymsg to
+        start, so it goes out at the moment the caller means. Safe to call
+        from several threads."""
+        with self._ipc_lock:
+            if self._ipc_socket is None:
+                self._ipc_socket = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+                self._ipc_socket.connect(self.ipc)
+            payload = text.encode()
+            self._ipc_socket.sendall(b"i3-ipc" + struct.pack("<II", len(payload), 0) + payload)
+            header = b""
+            while len(header) < 14:
+                header += self._ipc_socket.recv(14 - len(header))
+            length = struct.unpack_from("<I", header, 6)[0]
+            reply = b""
+            while len(reply) < length:
+                reply += self._ipc_socket.recv(length - len(reply))
+        results = json.loads(reply)
+        if not all(r.get("success") for r in results):
+            raise RuntimeError("sway refused %r: %r" % (text, results))
+
     def views(self):
         """Every client window: {pid, rect, ...} as sway reports them."""
         found = []
@@ -144,7 +168,7 @@ class Sway:
 
     def pointer(self):
         if self._pointer is None:
-            self._pointer = VirtualPointer(self.socket, SCREEN_WIDTH, SCREEN_HEIGHT)
+            self._pointer = VirtualPointer(self.socket, self.width, self.height)
         return self._pointer
 
     def grab(self, x, y, w, h):
@@ -165,6 +189,8 @@ class Sway:
         subprocess.run(args, env=self.env, timeout=30, check=True)
 
     def close(self):
+        if self._ipc_socket:
+            self._ipc_socket.close()
         if self._pointer:
             self._pointer.close()
             self._pointer = None
@@ -217,6 +243,7 @@ class VirtualPointer:
 
     def __init__(self, path, width, height):
         self.width, self.height = width, height
+        self._lock = threading.RLock()  # one request at a time on the wire
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.sock.connect(path)
         self._buffer = b""
@@ -280,17 +307,22 @@ class VirtualPointer:
 
     def move(self, x, y):
         """To (x, y) on the screen, in pixels."""
+        with self._lock:
+            self._move(x, y)
+
+    def _move(self, x, y):
         self._send(self.pointer, 1, struct.pack("<IIIII", self._time(), x, y, self.width, self.height))
         self._send(self.pointer, 4, struct.pack("<I", self._time()))  # frame
         self._roundtrip()
 
     def click(self, x=None, y=None):
-        if x is not None:
-            self.move(x, y)
-        for state in (1, 0):
-            self._send(self.pointer, 2, struct.pack("<III", self._time(), self.BTN_LEFT, state))
-            self._send(self.pointer, 4, struct.pack("<I", self._time()))
-        self._roundtrip()
+        with self._lock:
+            if x is not None:
+                self._move(x, y)
+            for state in (1, 0):
+                self._send(self.pointer, 2, struct.pack("<III", self._time(), self.BTN_LEFT, state))
+                self._send(self.pointer, 4, struct.pack("<I", self._time()))
+            self._roundtrip()
 
     def close(self):
         self.sock.close()
@@ -352,7 +384,7 @@ class WaylandApp:
 
     def close_window(self):
         """What the close box sends: sway's kill asks the window to close."""
-        self.sway.msg("[pid=%d]" % self.proc.pid, "kill")
+        self.sway.command("[pid=%d] kill" % self.proc.pid)
 
     def wait(self, timeout):
         return self.proc.wait(timeout)

@@ -1,0 +1,200 @@
+"""Close requests at random moments: at idle, during the reveal's ticks, around
+the reveal's last step (when the cover comes back), and during a dot burst.
+Every one must end the program with status 0 and nothing on stderr, within
+100 ms of the request or, during a burst, within 100 ms of the burst's end.
+
+  test_closing.py /path/to/tessaline x11|wayland [runs]
+
+Several programs run at once, each in its own place on a large screen, so
+that 300 closes fit in about a minute and a half.
+"""
+
+import os
+import random
+import sys
+import threading
+import time
+from concurrent.futures import ThreadPoolExecutor
+
+from tessaline_view import CONTROLS, NOMINAL_RUN_MS, WINDOW_SIZE
+from xdisplay import App, XServer, now_ms
+
+SCREEN = (2560, 1600)
+COLUMNS, ROWS = 5, 4
+PARALLEL = int(os.environ.get("TESSALINE_PARALLEL", 6))
+LIMIT_MS = 100
+# The longest a burst may take, from the click to its wipe: a close request
+# that lands in one is answered within LIMIT_MS of its end.
+BURST_MS = 500
+
+BUTTON = (CONTROLS["Command2"][0] + CONTROLS["Command2"][2] // 2,
+          CONTROLS["Command2"][1] + CONTROLS["Command2"][3] // 2)  # fmt: skip
+BACKGROUND_SPOT = (WINDOW_SIZE[0] - 5, 100)
+
+# What a close lands on, and how many of every hundred closes land there.
+# Around the last step is the rarest: each of those waits out a whole reveal.
+KINDS = [("idle", 20), ("ticks", 38), ("burst", 30), ("burst in reveal", 8), ("last step", 4)]
+
+
+def slot_origin(slot):
+    w, h = WINDOW_SIZE
+    return (20 + (slot % COLUMNS) * (w + 10), 20 + (slot // COLUMNS) * (h + 10))
+
+
+class X11Lane:
+    """Programs on one private Xvfb; xdotool clicks, the window manager's
+    close request by hand."""
+
+    def __init__(self, binary):
+        self.binary = binary
+        self.server = XServer(*SCREEN)
+        self.lock = threading.Lock()  # one pointer and one Xlib connection
+
+    def start(self, slot):
+        app = App(self.server, [self.binary], {"QT_ENABLE_HIGHDPI_SCALING": "0"})
+        app.find_window()
+        self.server.xdotool("windowmove", app.window, *slot_origin(slot))
+        deadline = time.monotonic() + 5
+        while (app.x, app.y) != slot_origin(slot):
+            if time.monotonic() > deadline:
+                raise RuntimeError("the window did not move to its place")
+            time.sleep(0.01)
+            app.refresh_geometry()
+        return app
+
+    def click(self, app, x, y):
+        with self.lock:
+            self.server.xdotool("mousemove", app.x + x, app.y + y, "click", 1, "mousemove", 0, 0)
+
+    def close(self, app):
+        with self.lock:
+            app.close_window()
+
+    def shut_down(self):
+        self.server.close()
+
+
+class WaylandLane:
+    """Programs on one headless sway; clicks from a virtual pointer, close
+    requests as sway's kill sends them."""
+
+    def __init__(self, binary):
+        from wayland import Sway, WaylandApp
+
+        self.binary, self.app_class = binary, WaylandApp
+        self.sway = Sway(*SCREEN)
+
+    def start(self, slot):
+        app = self.app_class(self.sway, [self.binary], {"QT_ENABLE_HIGHDPI_SCALING": "0"})
+        app.find_window()
+        x, y = slot_origin(slot)
+        self.sway.command("[pid=%d] move absolute position %d %d" % (app.proc.pid, x, y))
+        deadline = time.monotonic() + 5
+        while (app.x, app.y) != (x, y):
+            if time.monotonic() > deadline:
+                raise RuntimeError("the window did not move to its place")
+            time.sleep(0.02)
+            app.find_window()
+        return app
+
+    def click(self, app, x, y):
+        self.sway.pointer().click(app.x + x, app.y + y)
+
+    def close(self, app):
+        app.close_window()
+
+    def shut_down(self):
+        self.sway.close()
+
+
+def one_close(lane, kind, slot, rng):
+    """Starts a program, brings it to the moment `kind` names, closes it.
+    Returns (kind, status, ms from the request to the end, the bound, stderr)."""
+    app = lane.start(slot)
+    try:
+        time.sleep(rng.uniform(0.05, 0.3))  # settled, at idle
+        burst_from = None
+        if kind in ("ticks", "burst in reveal", "last step"):
+            lane.click(app, *BUTTON)
+            pressed = now_ms()
+            if kind == "ticks":
+                time.sleep(rng.uniform(0.0, 2.0))
+            elif kind == "last step":
+                # The last tick falls due NOMINAL_RUN_MS after the first, later
+                # by whatever the ticks lost on the way.
+                time.sleep((NOMINAL_RUN_MS + rng.uniform(-50, 400)) / 1000)
+            else:
+                time.sleep(rng.uniform(0.2, 1.5))
+        if kind in ("burst", "burst in reveal"):
+            lane.click(app, *BACKGROUND_SPOT)
+            burst_from = now_ms()
+            time.sleep(rng.uniform(0.0, 0.02))
+        sent = now_ms()
+        lane.close(app)
+        status = app.wait(10)
+        ended = now_ms()
+        took = ended - sent
+        # During a burst the request waits for it, and the burst's end is not
+        # seen from here: the time from the click stands for it.
+        from_burst = ended - burst_from if burst_from is not None else None
+        return (kind, status, took, from_burst, app.stderr())
+    except Exception:
+        app.kill()
+        raise
+
+
+def main():
+    if len(sys.argv) < 3 or sys.argv[2] not in ("x11", "wayland"):
+        sys.exit("usage: %s /path/to/tessaline x11|wayland [runs]" % sys.argv[0])
+    binary, platform = os.path.abspath(sys.argv[1]), sys.argv[2]
+    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 300
+    seed = int(os.environ.get("TESSALINE_SEED", time.time()))
+    rng = random.Random(seed)
+    plan = [k for k, share in KINDS for _ in range(share)]
+    kinds = [rng.choice(plan) for _ in range(runs)]
+
+    lane = X11Lane(binary) if platform == "x11" else WaylandLane(binary)
+    free_slots = list(range(COLUMNS * ROWS))
+    slot_lock = threading.Lock()
+
+    def task(index):
+        with slot_lock:
+            slot = free_slots.pop()
+        try:
+            return one_close(lane, kinds[index], slot, random.Random(seed * 1000 + index))
+        finally:
+            with slot_lock:
+                free_slots.append(slot)
+
+    t0 = time.monotonic()
+    try:
+        with ThreadPoolExecutor(PARALLEL) as pool:
+            results = list(pool.map(task, range(runs)))
+    finally:
+        lane.shut_down()
+
+    failures = []
+    by_kind = {}
+    for kind, status, took, from_burst, stderr in results:
+        by_kind.setdefault(kind, []).append((took, from_burst))
+        if status != 0 or stderr:
+            failures.append("%s: status %s, stderr %r" % (kind, status, stderr[:200]))
+        elif took > LIMIT_MS and (from_burst is None or from_burst > BURST_MS + LIMIT_MS):
+            failures.append("%s: ended %.0f ms after the close request" % (kind, took))
+
+    print("%s: %d close requests in %.0f s (seed %d), %d ended as they should"
+          % (platform, runs, time.monotonic() - t0, seed, runs - len(failures)))  # fmt: skip
+    for kind, times in sorted(by_kind.items()):
+        took = sorted(t for t, _ in times)
+        line = "  %-16s %3d closes, ms from the request to the end: median %.0f, max %.0f" % (
+            kind, len(took), took[len(took) // 2], took[-1])  # fmt: skip
+        if times[0][1] is not None:
+            line += "; from the burst's click: max %.0f" % max(b for _, b in times)
+        print(line)
+    for failure in failures[:20]:
+        print("FAILED " + failure)
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()

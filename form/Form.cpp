@@ -5,7 +5,9 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace form {
 
@@ -120,8 +122,6 @@ void Form::PSet(float x, float y, ColorRef color) {
         QRectF(left / ratio, top / ratio, diameter / ratio, diameter / ratio).toAlignedRect();
     m_unshown |= logical;
     m_drawn |= logical;
-    if (!m_sinceShown.isValid() || m_sinceShown.nsecsElapsed() >= refreshIntervalNs())
-        present();
 }
 
 void Form::present() {
@@ -134,10 +134,24 @@ void Form::present() {
     if (visible.isEmpty())
         return;
     repaint(visible);
-    // Counted from the end of the present: a compositor that holds presents
-    // back then never makes every dot wait for one.
-    m_sinceShown.start();
     ++m_presentCount;
+}
+
+void Form::waitForRefresh() {
+    if (!m_refreshClock.isValid()) {
+        m_refreshClock.start();
+        return;
+    }
+    // Refreshes keep their cadence from one to the next; once one is missed
+    // (a slow present, a busy machine) the count starts again from now.
+    const qint64 due = m_lastRefreshNs + refreshIntervalNs();
+    const qint64 now = m_refreshClock.nsecsElapsed();
+    if (due > now) {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(due - now));
+        m_lastRefreshNs = due;
+    } else {
+        m_lastRefreshNs = now;
+    }
 }
 
 void Form::Cls() {

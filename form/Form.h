@@ -35,14 +35,18 @@ public:
     void setDrawWidth(int pixels) { m_drawWidth = pixels; }
 
     // Draws a point, a filled disc DrawWidth pixels across centred on (x, y) in
-    // twips, in exactly the given colour. It reaches the screen by the next
-    // display refresh at the latest.
+    // twips, in exactly the given colour. It reaches the screen with the next
+    // present.
     void PSet(float x, float y, ColorRef color);
     // Erases everything drawn on the surface, at once, leaving the controls
     // and the back colour.
     void Cls();
     // Shows at once whatever has been drawn and not yet shown.
     void present();
+    // Blocks, handling no events, until the display's next refresh: one
+    // refresh interval after the previous one waited for, or at once if that
+    // has already gone by. The screen's own rate, 60 Hz where it does not say.
+    void waitForRefresh();
 
     // The surface's drawing, one device pixel per image pixel, transparent
     // where nothing is drawn; and how many times drawing reached the screen.
@@ -85,7 +89,8 @@ private:
     std::vector<DiscRow> m_disc;
     QRect m_unshown; // drawn since the last present, in logical pixels
     QRect m_drawn;   // drawn since the last Cls
-    QElapsedTimer m_sinceShown;
+    QElapsedTimer m_refreshClock;
+    qint64 m_lastRefreshNs = 0;
     int m_presentCount = 0;
 };
 

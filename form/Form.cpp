@@ -1,5 +1,8 @@
 #include "form/Form.h"
 
+#include "form/ErrorDispatcher.h"
+
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -174,6 +177,19 @@ void Form::paintEvent(QPaintEvent *event) {
     const qreal ratio = m_drawing.devicePixelRatio();
     for (const QRect &r : event->region() & uncovered(rect()))
         p.drawImage(r, m_drawing, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
+}
+
+void Form::closeEvent(QCloseEvent *event) {
+    // A close request can come in the middle of a handler: Qt's Wayland
+    // platform reads the compositor's events while a repaint waits for a free
+    // buffer, and closes the window right there, under the painting. The form
+    // stays until the handler has returned and closes from the event loop.
+    if (handlerRunning()) {
+        event->ignore();
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void Form::mousePressEvent(QMouseEvent *event) {

@@ -1,5 +1,6 @@
 #include "WindowTest.h"
 #include "app/Tessaline.h"
+#include "form/ErrorDispatcher.h"
 
 #include <QFontInfo>
 #include <QRawFont>
@@ -158,6 +159,27 @@ private slots:
 
         QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(clicks.count(), 1);
+    }
+
+    void closeDuringAHandlerWaitsForItsEnd() {
+        // Qt's Wayland platform can deliver the compositor's close in the middle
+        // of a handler, from inside a repaint. The window must outlive the
+        // handler, and then close all the same.
+        Tessaline &w = *m_window;
+        bool keptDuringHandler = false;
+        form::dispatch([&] {
+            w.windowHandle()->close(); // delivered at once, as that platform does
+            w.repaint();
+            keptDuringHandler = w.isVisible() && w.windowHandle()->handle();
+        });
+        QVERIFY(keptDuringHandler);
+        QTRY_VERIFY(!w.isVisible());
+
+        // Between handlers a close takes effect at once.
+        m_window = openWindow();
+        QVERIFY(m_window);
+        m_window->windowHandle()->close();
+        QVERIFY(!m_window->isVisible());
     }
 
     void controlArraysRejectMissingIndexes() {

@@ -364,7 +364,7 @@ class WaylandApp:
                     r = view["rect"]
                     self.x, self.y, self.width, self.height = r["x"], r["y"], r["width"], r["height"]
                     return view
-            time.sleep(0.05)
+            time.sleep(0.1)
         raise RuntimeError("no window appeared for pid %d" % self.proc.pid)
 
     def grab(self, x=0, y=0, w=None, h=None):

@@ -192,6 +192,15 @@ void Form::closeEvent(QCloseEvent *event) {
     QWidget::closeEvent(event);
 }
 
+void Form::changeEvent(QEvent *event) {
+    // A fixed-single form is never maximised. Where Qt draws the title bar
+    // itself (a Wayland compositor that leaves decorations to the client), it
+    // always draws a maximise button; here that button changes nothing.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+    QWidget::changeEvent(event);
+}
+
 void Form::mousePressEvent(QMouseEvent *event) {
     m_pressed = event->button() == Qt::LeftButton;
 }

@@ -93,6 +93,11 @@ private slots:
         QCOMPARE(w.Picture1(1).heightTwips(), 2800.0f);
         QCOMPARE(w.ScaleWidth(), 7485.0f);
         QCOMPARE(w.ScaleHeight(), 5670.0f);
+
+        // A title bar drawn by Qt itself offers maximise anyway: it does nothing.
+        w.setWindowState(Qt::WindowMaximized);
+        QTRY_COMPARE(w.windowState(), Qt::WindowNoState);
+        QCOMPARE(w.size(), QSize(499, 378));
     }
 
     void coloursAndTextsShow() {

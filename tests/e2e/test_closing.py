@@ -19,9 +19,10 @@ from concurrent.futures import ThreadPoolExecutor
 from tessaline_view import CONTROLS, NOMINAL_RUN_MS, WINDOW_SIZE
 from xdisplay import App, XServer, now_ms
 
-SCREEN = (2560, 1600)
-COLUMNS, ROWS = 5, 4
 PARALLEL = int(os.environ.get("TESSALINE_PARALLEL", 6))
+COLUMNS = 3
+# Just room for the windows of a batch: a compositor redraws all of its screen.
+SCREEN = (20 + COLUMNS * (WINDOW_SIZE[0] + 10), 20 + -(-PARALLEL // COLUMNS) * (WINDOW_SIZE[1] + 10))
 LIMIT_MS = 100
 # A close request that lands in a burst is answered once the burst is over.
 # Its end is not seen from here, so the click stands for it: a burst shows

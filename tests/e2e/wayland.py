@@ -169,6 +169,11 @@ class Sway:
     def pointer(self):
         if self._pointer is None:
             self._pointer = VirtualPointer(self.socket, self.width, self.height)
+            # A new pointer device joins the seat as sway gets to it: move it
+            # once before anything counts on it.
+            self._pointer.move(1, 1)
+            time.sleep(0.1)
+            self._pointer.move(0, 0)
         return self._pointer
 
     def grab(self, x, y, w, h):
@@ -376,7 +381,11 @@ class WaylandApp:
         """Clicks at (x, y) in the window, then parks the pointer in the
         screen's corner, off the window."""
         pointer = self.sway.pointer()
-        pointer.click(self.x + x, self.y + y)
+        # As a hand does: onto the spot, a moment for the window to see the
+        # pointer enter, then the click.
+        pointer.move(self.x + x, self.y + y)
+        time.sleep(0.05)
+        pointer.click()
         pointer.move(0, 0)
 
     def key(self, *keys):

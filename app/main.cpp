@@ -81,6 +81,9 @@ int main(int argc, char *argv[]) {
     setUpApplication(app);
 
     Tessaline window;
+    // Closing the window ends the program at once, before Qt takes the window
+    // down: on Wayland that teardown can race the platform's event thread.
+    QObject::connect(&window, &form::Form::closed, [] { leaveWithoutTeardown(0); });
     window.show();
     leaveWithoutTeardown(app.exec());
 }

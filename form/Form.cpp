@@ -190,6 +190,7 @@ void Form::closeEvent(QCloseEvent *event) {
         return;
     }
     QWidget::closeEvent(event);
+    emit closed();
 }
 
 void Form::changeEvent(QEvent *event) {

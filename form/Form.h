@@ -57,6 +57,9 @@ public:
 
 signals:
     void clicked();
+    // The form has accepted a close request and is about to go, with no
+    // handler running.
+    void closed();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -171,14 +171,16 @@ private slots:
         // of a handler, from inside a repaint. The window must outlive the
         // handler, and then close all the same.
         Tessaline &w = *m_window;
+        QSignalSpy closed(&w, &form::Form::closed);
         bool keptDuringHandler = false;
         form::dispatch([&] {
             w.windowHandle()->close(); // delivered at once, as that platform does
             w.repaint();
-            keptDuringHandler = w.isVisible() && w.windowHandle()->handle();
+            keptDuringHandler = w.isVisible() && w.windowHandle()->handle() && closed.isEmpty();
         });
         QVERIFY(keptDuringHandler);
         QTRY_VERIFY(!w.isVisible());
+        QCOMPARE(closed.count(), 1);
 
         // Between handlers a close takes effect at once.
         m_window = openWindow();

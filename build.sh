@@ -51,8 +51,12 @@ TEST_PACKAGES=(
     x11-utils
     python3
     libxdamage1
-    # A Wayland compositor for the start-up checks.
+    # Wayland compositors: weston for the start-up checks, a headless sway with
+    # grim (screenshots) and wtype (keys) for the Wayland lane.
     weston
+    sway
+    grim
+    wtype
     # Building and checking the .deb.
     dpkg-dev
     file

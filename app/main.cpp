@@ -1,6 +1,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/PhotoOptions.h"
 #include "app/PlatformStart.h"
+#include "app/Leaving.h"
 #include "app/Tessaline.h"
 #include "export/ExportCommand.h"
 #include "export/LumaCommand.h"
@@ -98,6 +99,9 @@ int main(int argc, char *argv[]) {
 
     Tessaline window;
     photos.applyTo(window);
+    // Closing the window ends the program at once, before Qt takes the window
+    // down: on Wayland that teardown can race the platform's event thread.
+    QObject::connect(&window, &form::Form::closed, [] { leaveWithoutTeardown(0); });
     window.show();
-    return app.exec();
+    leaveWithoutTeardown(app.exec());
 }

@@ -21,12 +21,21 @@ ErrorReporter &currentReporter() {
     return reporter;
 }
 
+int &handlerDepth() {
+    static int depth = 0;
+    return depth;
+}
+
 bool &reportingAnError() {
     static bool reporting = false;
     return reporting;
 }
 
 } // namespace
+
+bool handlerRunning() {
+    return handlerDepth() > 0;
+}
 
 void setApplicationTitle(const QString &title) {
     applicationTitle() = title;
@@ -52,6 +61,8 @@ void dispatch(const std::function<void()> &handler) {
     // failing reveal would stack a second box on the first.
     if (reportingAnError())
         return;
+    ++handlerDepth();
+    const auto left = qScopeGuard([] { --handlerDepth(); });
     try {
         handler();
     } catch (const RuntimeError &error) {

@@ -10,6 +10,9 @@ namespace form {
 // is reported and ends the program; no exception ever reaches Qt's event loop.
 void dispatch(const std::function<void()> &handler);
 
+// Whether a handler entered through dispatch() is running now.
+bool handlerRunning();
+
 // What happens to an error that a handler raised. The default shows the
 // platform's message box and ends the process with a non-zero status.
 using ErrorReporter = std::function<void(const RuntimeError &)>;

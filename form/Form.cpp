@@ -1,7 +1,9 @@
 #include "form/Form.h"
 
+#include "form/ErrorDispatcher.h"
 #include "form/WindowSystem.h"
 
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -183,6 +185,29 @@ void Form::paintEvent(QPaintEvent *event) {
     const qreal ratio = m_drawing.devicePixelRatio();
     for (const QRect &r : event->region() & uncovered(rect()))
         p.drawImage(r, m_drawing, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
+}
+
+void Form::closeEvent(QCloseEvent *event) {
+    // A close request can come in the middle of a handler: Qt's Wayland
+    // platform reads the compositor's events while a repaint waits for a free
+    // buffer, and closes the window right there, under the painting. The form
+    // stays until the handler has returned and closes from the event loop.
+    if (handlerRunning()) {
+        event->ignore();
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    QWidget::closeEvent(event);
+    emit closed();
+}
+
+void Form::changeEvent(QEvent *event) {
+    // A fixed-single form is never maximised. Where Qt draws the title bar
+    // itself (a Wayland compositor that leaves decorations to the client), it
+    // always draws a maximise button; here that button changes nothing.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+    QWidget::changeEvent(event);
 }
 
 void Form::mousePressEvent(QMouseEvent *event) {

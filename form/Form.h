@@ -58,9 +58,14 @@ public:
 
 signals:
     void clicked();
+    // The form has accepted a close request and is about to go, with no
+    // handler running.
+    void closed();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

@@ -26,6 +26,7 @@ version=$(dpkg-deb -f "$deb" Version)
 # The project's version, without the packaging's revision.
 upstream_version=${version%-*}
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "no computed dependencies"
+dpkg-deb -f "$deb" Depends | grep -qw qt6-wayland || fail "no dependency on the Wayland platform plugin"
 dpkg-deb -f "$deb" Depends | grep -q fonts-liberation || fail "fonts-liberation is not a dependency"
 
 step "lintian"

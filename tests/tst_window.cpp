@@ -2,6 +2,7 @@
 #include "WindowTest.h"
 #include "app/BuiltInPhotos.h"
 #include "app/Tessaline.h"
+#include "form/ErrorDispatcher.h"
 
 #include <QFontInfo>
 #include <QRawFont>
@@ -126,6 +127,11 @@ private slots:
         QCOMPARE(w.Picture1(1).heightTwips(), 2800.0f);
         QCOMPARE(w.ScaleWidth(), 7485.0f);
         QCOMPARE(w.ScaleHeight(), 5670.0f);
+
+        // A title bar drawn by Qt itself offers maximise anyway: it does nothing.
+        w.setWindowState(Qt::WindowMaximized);
+        QTRY_COMPARE(w.windowState(), Qt::WindowNoState);
+        QCOMPARE(w.size(), QSize(499, 378));
     }
 
     void coloursAndTextsShow() {
@@ -248,6 +254,29 @@ private slots:
 
         QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(clicks.count(), 1);
+    }
+
+    void closeDuringAHandlerWaitsForItsEnd() {
+        // Qt's Wayland platform can deliver the compositor's close in the middle
+        // of a handler, from inside a repaint. The window must outlive the
+        // handler, and then close all the same.
+        Tessaline &w = *m_window;
+        QSignalSpy closed(&w, &form::Form::closed);
+        bool keptDuringHandler = false;
+        form::dispatch([&] {
+            w.windowHandle()->close(); // delivered at once, as that platform does
+            w.repaint();
+            keptDuringHandler = w.isVisible() && w.windowHandle()->handle() && closed.isEmpty();
+        });
+        QVERIFY(keptDuringHandler);
+        QTRY_VERIFY(!w.isVisible());
+        QCOMPARE(closed.count(), 1);
+
+        // Between handlers a close takes effect at once.
+        m_window = openWindow();
+        QVERIFY(m_window);
+        m_window->windowHandle()->close();
+        QVERIFY(!m_window->isVisible());
     }
 
     void controlArraysRejectMissingIndexes() {

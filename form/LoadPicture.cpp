@@ -141,12 +141,26 @@ QImage fitPicture(const QImage &image, QSize size, qreal devicePixelRatio) {
     kept.moveTopLeft(
         QPoint((image.width() - kept.width()) / 2, (image.height() - kept.height()) / 2));
 
+    // Smooth scaling costs as much as the picture is large: a huge one is
+    // first thinned out to three times the photo's size, which keeps the
+    // smooth result and takes a fixed time whatever was decoded.
+    const QSize plenty = target * 3;
+    QImage cropped;
+    if (kept.width() > plenty.width() && kept.height() > plenty.height()) {
+        cropped = QImage(plenty, QImage::Format_ARGB32_Premultiplied);
+        cropped.fill(Qt::transparent);
+        QPainter thin(&cropped);
+        thin.drawImage(QRect(QPoint(0, 0), plenty), image, kept);
+    } else {
+        cropped = image.copy(kept);
+    }
+
     QImage fitted(target, QImage::Format_RGB32);
     fitted.fill(Qt::white);
     {
         QPainter p(&fitted);
-        p.drawImage(QPoint(0, 0), image.copy(kept).scaled(target, Qt::IgnoreAspectRatio,
-                                                          Qt::SmoothTransformation));
+        p.drawImage(QPoint(0, 0),
+                    cropped.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     fitted.setDevicePixelRatio(devicePixelRatio);
     return fitted;

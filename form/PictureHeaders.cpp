@@ -63,8 +63,10 @@ bool bitmapIsShort(int fd, qint64 fileSize) {
     } else {
         return false;
     }
-    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
-    if (!uncompressed || width <= 0 || bits <= 0)
+    // Only run-length encoding can hold more pixels than bytes; whatever else
+    // the header says, the rows must all be there.
+    const bool runLength = compression == 1 || compression == 2;
+    if (runLength || width <= 0 || bits <= 0)
         return false;
     const qint64 rowBytes = (width * bits + 31) / 32 * 4;
     return fileSize < offset + rowBytes * height;

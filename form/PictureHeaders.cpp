@@ -55,7 +55,8 @@ bool bitmapIsShort(int fd, qint64 fileSize) {
         width = little16(h, 18);
         height = little16(h, 20);
         bits = little16(h, 24);
-    } else if (infoSize >= 40 && h.size() >= 34) {
+    } else if (h.size() >= 34) {
+        // Qt's reader takes these fields from any other header size too.
         width = qint32(little32(h, 18));
         height = qAbs(qint64(qint32(little32(h, 22))));
         bits = little16(h, 28);

@@ -130,15 +130,37 @@ QString PictureProblem::bulgarian() const {
 
 QImage fitPicture(const QImage &image, QSize size, qreal devicePixelRatio) {
     const QSize target = deviceSize(size, devicePixelRatio);
-    QImage filled = image.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    // Crop to the photo's shape first, then scale: scaling a very long, thin
+    // picture to fill first would make an enormous image on the way.
+    const double aspect = double(target.width()) / target.height();
+    QRect kept(QPoint(0, 0), image.size());
+    if (double(image.width()) / image.height() > aspect)
+        kept.setWidth(std::max(1, int(std::lround(image.height() * aspect))));
+    else
+        kept.setHeight(std::max(1, int(std::lround(image.width() / aspect))));
+    kept.moveTopLeft(
+        QPoint((image.width() - kept.width()) / 2, (image.height() - kept.height()) / 2));
+
+    // Smooth scaling costs as much as the picture is large: a huge one is
+    // first thinned out to three times the photo's size, which keeps the
+    // smooth result and takes a fixed time whatever was decoded.
+    const QSize plenty = target * 3;
+    QImage cropped;
+    if (kept.width() > plenty.width() && kept.height() > plenty.height()) {
+        cropped = QImage(plenty, QImage::Format_ARGB32_Premultiplied);
+        cropped.fill(Qt::transparent);
+        QPainter thin(&cropped);
+        thin.drawImage(QRect(QPoint(0, 0), plenty), image, kept);
+    } else {
+        cropped = image.copy(kept);
+    }
+
     QImage fitted(target, QImage::Format_RGB32);
     fitted.fill(Qt::white);
     {
         QPainter p(&fitted);
-        p.drawImage(QPoint(0, 0), filled,
-                    QRect(QPoint((filled.width() - target.width()) / 2,
-                                 (filled.height() - target.height()) / 2),
-                          target));
+        p.drawImage(QPoint(0, 0),
+                    cropped.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     fitted.setDevicePixelRatio(devicePixelRatio);
     return fitted;

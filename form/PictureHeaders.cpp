@@ -55,7 +55,8 @@ bool bitmapIsShort(int fd, qint64 fileSize) {
         width = little16(h, 18);
         height = little16(h, 20);
         bits = little16(h, 24);
-    } else if (infoSize >= 40 && h.size() >= 34) {
+    } else if (h.size() >= 34) {
+        // Qt's reader takes these fields from any other header size too.
         width = qint32(little32(h, 18));
         height = qAbs(qint64(qint32(little32(h, 22))));
         bits = little16(h, 28);
@@ -63,8 +64,10 @@ bool bitmapIsShort(int fd, qint64 fileSize) {
     } else {
         return false;
     }
-    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
-    if (!uncompressed || width <= 0 || bits <= 0)
+    // Only run-length encoding can hold more pixels than bytes; whatever else
+    // the header says, the rows must all be there.
+    const bool runLength = compression == 1 || compression == 2;
+    if (runLength || width <= 0 || bits <= 0)
         return false;
     const qint64 rowBytes = (width * bits + 31) / 32 * 4;
     return fileSize < offset + rowBytes * height;

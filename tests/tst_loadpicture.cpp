@@ -107,13 +107,21 @@ private slots:
         QVERIFY(near(fitted.pixelColor(120, 93), kMark));
     }
 
-    void oneByOneFillsThePhoto() {
+    void tinyAndThreadThinPicturesFillThePhoto() {
         QImage dot(1, 1, QImage::Format_RGB32);
         dot.fill(QColor(10, 120, 230));
-        const QImage fitted = form::LoadPicture(write(encoded(dot, "png")), kPhoto, 1.0, nullptr);
+        QImage fitted = form::LoadPicture(write(encoded(dot, "png")), kPhoto, 1.0, nullptr);
         QCOMPARE(fitted.size(), kPhoto);
         QCOMPARE(fitted.pixelColor(0, 0), QColor(10, 120, 230));
         QCOMPARE(fitted.pixelColor(249, 186), QColor(10, 120, 230));
+
+        // One pixel wide and 200000 high: filling the width first would need
+        // an image of 250 x 50 million pixels on the way.
+        QImage thread(1, 200000, QImage::Format_RGB32);
+        thread.fill(QColor(200, 30, 30));
+        fitted = form::LoadPicture(write(encoded(thread, "png")), kPhoto, 1.0, nullptr);
+        QCOMPARE(fitted.size(), kPhoto);
+        QCOMPARE(fitted.pixelColor(125, 93), QColor(200, 30, 30));
     }
 
     void transparencyGoesOnWhiteAndOnlyTheFirstFrameShows() {

@@ -69,8 +69,12 @@ class X11Lane:
             self.server.xdotool("mousemove", app.x + x, app.y + y, "click", 1, "mousemove", 0, 0)
 
     def close(self, app):
+        """Sends the close request; returns when it went, not counting the
+        wait for another thread's click to finish."""
         with self.lock:
+            sent = now_ms()
             app.close_window()
+        return sent
 
     def shut_down(self):
         self.server.close()
@@ -103,7 +107,9 @@ class WaylandLane:
         self.sway.pointer().click(app.x + x, app.y + y)
 
     def close(self, app):
+        sent = now_ms()
         app.close_window()
+        return sent
 
     def shut_down(self):
         self.sway.close()
@@ -134,8 +140,7 @@ def close_at(lane, app, kind, rng, quiet):
             lane.click(app, *BACKGROUND_SPOT)
             burst_from = now_ms()
             time.sleep(rng.uniform(0.0, 0.3))
-        sent = now_ms()
-        lane.close(app)
+        sent = lane.close(app)
         status = app.wait(10)
         ended = now_ms()
     # During a burst the request waits for it, and the burst's end is not seen

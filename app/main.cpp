@@ -1,7 +1,7 @@
 #include "app/ApplicationSetup.h"
+#include "app/Leaving.h"
 #include "app/PhotoOptions.h"
 #include "app/PlatformStart.h"
-#include "app/Leaving.h"
 #include "app/Tessaline.h"
 #include "export/ExportCommand.h"
 #include "export/LumaCommand.h"
@@ -26,6 +26,19 @@ void printLine(FILE *stream, const QString &line) {
 QString programName(int argc, char *argv[]) {
     return argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName()
                     : QStringLiteral("tessaline");
+}
+
+// The modes that make files instead of opening the window; each reads its
+// own options, and `man tessaline` tells the details.
+QString fileModesHelp() {
+    return QStringLiteral(
+        "\nMaking files, with no window and no display needed:\n"
+        "  --export FILE [--effect N] [--source F] [--cover F] [--scale K] [--loop]\n"
+        "      an effect (1 to 69, default 1) as an animated .gif or .webp\n"
+        "  --atlas FILE.png [--scale K]\n"
+        "      all 69 effects in one picture, each tile shaded by its step\n"
+        "  --luma FOLDER [--size WxH] [--format pgm|png]\n"
+        "      the 69 effects as luma maps for a video editor's wipe\n");
 }
 
 // Answers --help, --version and mistakes on the command line. None of them
@@ -57,7 +70,7 @@ std::optional<int> answerCommandLine(int argc, char *argv[], PhotoOptions &photo
         // The help text names the program as it was called, which it learns
         // from an application object; a console one needs no display.
         QCoreApplication console(argc, argv);
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs(qPrintable(parser.helpText() + fileModesHelp()), stdout);
         return 0;
     }
     if (parser.isSet(version)) {

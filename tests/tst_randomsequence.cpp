@@ -1,4 +1,3 @@
-#include "VerifyRuntimeError.h"
 #include "DocumentedPlatform.h"
 #include "form/Palette.h"
 #include "form/RandomSequence.h"

@@ -12,7 +12,8 @@ int main(int argc, char *argv[]) {
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     for (const auto &[name, bytes] : picturefiles::seeds()) {
         QFile file(folder.filePath(name));
-        if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) ||
+            file.write(bytes) != bytes.size())
             return 1;
     }
     return 0;

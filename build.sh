@@ -12,6 +12,13 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# Where ccache is installed, every build here (the program, the tests, the
+# sanitizer and fuzzing builds) goes through it, with paths taken relative to
+# this checkout so that another clone of the same sources hits the cache too.
+if command -v ccache >/dev/null; then
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$PWD"
+fi
+
 # Every package the project needs, one to a line, by what needs it.
 
 # Building the program.
@@ -158,9 +165,7 @@ configure() {
 # (cmake/without-x11 stands in for the X11 headers) and run on Qt's offscreen
 # platform.
 test_without_x11() {
-    local launcher=()
-    if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-    cmake -S . -B build-nox11 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_X11=OFF -DTESSALINE_WERROR=ON "${launcher[@]}"
+    cmake -S . -B build-nox11 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_X11=OFF -DTESSALINE_WERROR=ON
     cmake --build build-nox11 -j"$(nproc)" --target unit_tests
     (cd build-nox11 && ctest -L unit --output-on-failure --timeout 600)
 }

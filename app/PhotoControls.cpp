@@ -17,7 +17,8 @@
 
 PhotoControls::PhotoControls(Tessaline &window)
     : QObject(&window)
-    , m_window(window) {
+    , m_window(window)
+    , m_boxes{&window.Picture1(0), &window.Picture1(1)} {
     for (const Box box : {Source, Cover}) {
         form::PictureBox &widget = boxWidget(box);
         widget.setAcceptDrops(true);
@@ -32,7 +33,7 @@ PhotoControls::PhotoControls(Tessaline &window)
 }
 
 form::PictureBox &PhotoControls::boxWidget(Box box) const {
-    return m_window.Picture1(box == Source ? 0 : 1);
+    return *m_boxes[box == Source ? 0 : 1];
 }
 
 bool PhotoControls::canChange() const {

@@ -70,6 +70,9 @@ private:
     static QString droppedFile(const QEvent *event);
 
     Tessaline &m_window;
+    // The two boxes, kept here: while the window is taken down its control
+    // arrays go before the boxes do, and the boxes still send events.
+    std::array<form::PictureBox *, 2> m_boxes{};
     std::array<Load, 2> m_loads;
     QString m_hoveringFile; // the file being dragged over a box
 };

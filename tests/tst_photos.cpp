@@ -1,3 +1,4 @@
+#include "DisplayRecorder.h"
 #include "PictureFiles.h"
 #include "WindowTest.h"
 #include "app/BuiltInPhotos.h"
@@ -16,26 +17,6 @@
 using namespace picturefiles;
 
 namespace {
-
-// Records what the display shows each time it reaches the screen.
-class DisplayRecorder : public QObject {
-public:
-    explicit DisplayRecorder(form::PictureBox &display)
-        : m_display(display) {
-        display.installEventFilter(this);
-    }
-    QImage last;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Paint)
-            last = m_display.surface();
-        return false;
-    }
-
-private:
-    form::PictureBox &m_display;
-};
 
 QImage gradient(QSize size, int blue) {
     QImage image(size, QImage::Format_RGB32);
@@ -95,7 +76,7 @@ private slots:
         w.photos->setPhoto(PhotoControls::Cover, builtInCoverPhoto());
         while (w.CurrentStep <= 100)
             w.Timer1_Timer();
-        QCOMPARE(recorder.last, fittedSource);
+        QCOMPARE(recorder.frames.last(), fittedSource);
         // The run restored its own cover; the one that came during it is shown
         // only once the run is over.
         QVERIFY(w.photos->canChange());

@@ -1,3 +1,4 @@
+#include "DisplayRecorder.h"
 #include "WindowTest.h"
 #include "app/Tessaline.h"
 #include "form/LenientNumber.h"
@@ -7,27 +8,6 @@
 #include <QTest>
 
 namespace {
-
-// Keeps what the display showed each time it reached the screen.
-class DisplayRecorder : public QObject {
-public:
-    explicit DisplayRecorder(form::PictureBox &display)
-        : m_display(display) {
-        display.installEventFilter(this);
-    }
-
-    QList<QImage> frames;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Paint)
-            frames.append(m_display.surface());
-        return false;
-    }
-
-private:
-    form::PictureBox &m_display;
-};
 
 int nominalIntervalAfter(int step) {
     return step <= 50 ? 50 + 2 * step : 250 - 2 * step;

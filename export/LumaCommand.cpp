@@ -4,6 +4,7 @@
 #include "export/LumaMap.h"
 #include "export/RevealRecorder.h"
 #include "reveal/EffectCatalogue.h"
+#include "reveal/RevealRun.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -135,12 +136,11 @@ int writeMaps(const LumaRequest &request, const QString &program) {
                     (folder.exists() ? QStringLiteral(": not a folder")
                                      : QStringLiteral(": no such folder")));
 
-    exporting::RevealRecorder recorder;
     const QDir dir(request.folder);
     for (int effect = 1; effect <= reveal::kEffectCount; ++effect) {
-        const exporting::RevealRecording run = recorder.record(effect);
-        if (run.steps.isEmpty())
-            return fail(recorder.errorString());
+        const QList<reveal::StepCell> run = reveal::RevealRun::stepsOfEffect(effect);
+        if (run.isEmpty())
+            return fail(QStringLiteral("there is no effect %1").arg(effect));
         const QString path = dir.filePath(QStringLiteral("tessaline-%1.%2")
                                               .arg(effect, 2, 10, QLatin1Char('0'))
                                               .arg(request.format));

@@ -24,10 +24,17 @@ QRect cellRect(const QPoint &cell, const QSize &size) {
 } // namespace
 
 QImage lumaMap(const RevealRecording &run, const QSize &size) {
+    QList<reveal::StepCell> steps;
+    for (const RecordedStep &step : run.steps)
+        steps.append({step.step, step.cell, step.startMs, step.intervalAfter});
+    return lumaMap(steps, size);
+}
+
+QImage lumaMap(const QList<reveal::StepCell> &steps, const QSize &size) {
     QImage map(size, QImage::Format_Grayscale16);
     map.fill(0);
-    const qint64 end = run.steps.isEmpty() ? 0 : run.steps.constLast().startMs;
-    for (const RecordedStep &step : run.steps) {
+    const qint64 end = steps.isEmpty() ? 0 : steps.constLast().startMs;
+    for (const reveal::StepCell &step : steps) {
         // Rounded to the nearest level, halves up.
         const auto level = quint16(end > 0 ? (2 * kWhite * step.startMs + end) / (2 * end) : 0);
         const QRect cell = cellRect(step.cell, size);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/RevealRecorder.h"
+#include "reveal/RevealRun.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -13,6 +14,7 @@ namespace exporting {
 // to white (the last step), in proportion to when its step starts. A video
 // editor's linear luma wipe through it switches the tiles in the reveal's
 // order and with its rhythm, slow in the middle.
+QImage lumaMap(const QList<reveal::StepCell> &steps, const QSize &size);
 QImage lumaMap(const RevealRecording &run, const QSize &size);
 
 // The map as a binary PGM of 16-bit samples, maximum value 65535.

@@ -1,7 +1,14 @@
 #include "export/RevealAnimation.h"
 
 #include "app/BuiltInPhotos.h"
-#include "export/RevealRecorder.h"
+#include "form/Twips.h"
+#include "reveal/EffectCatalogue.h"
+#include "reveal/RevealRun.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPalette>
+#include <QScreen>
 
 namespace exporting {
 
@@ -12,41 +19,67 @@ namespace {
 constexpr int kCoverMs = 500;
 constexpr int kSourceMs = 2000;
 
+// The display box without its border: its inner area holds the whole grid.
+constexpr double kBoxWidthTwips = 3000;
+constexpr double kBoxHeightTwips = 2800;
+
+qreal screenRatio() {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->devicePixelRatio() : 1.0;
+}
+
 } // namespace
 
+// The display box is painted as the window paints it, on a picture of its
+// own: filled, the cover drawn at the screen's ratio, then each step's tile
+// copied from the source at that ratio.
 bool recordReveal(const RevealRequest &request, TileAnimation *animation, QString *error) {
-    RevealRecorder recorder;
-    recorder.showWholeGrid();
-    if (!request.source.isNull() || !request.cover.isNull())
-        recorder.setPictures(request.source.isNull() ? builtInSourcePhoto() : request.source,
-                             request.cover.isNull() ? builtInCoverPhoto() : request.cover);
-    const RevealRecording run = recorder.record(request.effect, true);
-    if (run.steps.isEmpty()) {
-        *error = recorder.errorString();
+    const QList<reveal::StepCell> steps = reveal::RevealRun::stepsOfEffect(request.effect);
+    if (steps.isEmpty()) {
+        *error = QStringLiteral("there is no effect %1; the effects are 1 to %2")
+                     .arg(request.effect)
+                     .arg(reveal::kEffectCount);
         return false;
     }
+    const bool own = !request.source.isNull() || !request.cover.isNull();
+    const QImage source = own && !request.source.isNull() ? request.source : builtInSourcePhoto();
+    const QImage cover = own && !request.cover.isNull() ? request.cover : builtInCoverPhoto();
 
-    // The frame is the tile grid itself; the last step shows all of the source.
+    const qreal ratio = screenRatio();
+    const QSize inner =
+        form::pixelRect({0, 0, int(kBoxWidthTwips), int(kBoxHeightTwips)}).size() * ratio;
+    QImage before(inner, QImage::Format_RGB32);
+    before.fill(QGuiApplication::palette().color(QPalette::Window));
+    if (!cover.isNull()) {
+        QPainter p(&before);
+        p.drawImage(0, 0, form::atRatio(cover, ratio));
+    }
+
+    QImage last = before;
+    const QImage from = form::atRatio(source, ratio);
+    QList<QRect> tiles;
     QRect grid;
-    for (const RecordedStep &step : run.steps)
-        grid |= step.tile;
-    const QImage last = run.steps.constLast().display;
+    {
+        QPainter p(&last);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const reveal::StepCell &step : steps) {
+            const form::TwipsRect t =
+                reveal::RevealRun::tileRect(kBoxWidthTwips, kBoxHeightTwips, step.cell);
+            const QRect device = form::deviceRect(t.left, t.top, t.width, t.height, ratio);
+            p.drawImage(device, from, device);
+            tiles.append(device & last.rect());
+            grid |= tiles.constLast();
+        }
+    }
+
     TileAnimation result;
-    result.first = run.before.copy(grid);
+    result.first = before.copy(grid);
     result.last = last.copy(grid);
     result.loop = request.loop;
     result.startMs.append(0);
-    for (const RecordedStep &step : run.steps) {
-        // Frames are composed from the two pictures, so each tile must show
-        // what the window showed at its step.
-        if (step.display.copy(step.tile) != last.copy(step.tile)) {
-            *error = QStringLiteral("step %1 of effect %2 painted a tile that changed later")
-                         .arg(step.step)
-                         .arg(request.effect);
-            return false;
-        }
-        result.changes.append(step.tile.translated(-grid.topLeft()));
-        result.startMs.append(kCoverMs + step.startMs);
+    for (int i = 0; i < steps.size(); ++i) {
+        result.changes.append(tiles.at(i).translated(-grid.topLeft()));
+        result.startMs.append(kCoverMs + steps.at(i).startMs);
     }
     result.endMs = result.startMs.constLast() + kSourceMs;
     *animation = result;

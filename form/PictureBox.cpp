@@ -7,27 +7,6 @@
 
 namespace form {
 
-namespace {
-
-// The picture as it appears at a device-pixel ratio, one image pixel to a
-// device pixel: each logical pixel becomes a block of device pixels, with
-// edges rounded the same way as tiles. A picture made at that ratio already
-// has its device resolution and is used as it is.
-QImage atRatio(const QImage &picture, qreal ratio) {
-    QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    const qreal own = picture.devicePixelRatio();
-    const double width = std::round(picture.width() / own);
-    const double height = std::round(picture.height() / own);
-    const QSize size(twipsToDevice(pixelsToTwips(width), ratio),
-                     twipsToDevice(pixelsToTwips(height), ratio));
-    if (size != rgb.size())
-        rgb = rgb.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    rgb.setDevicePixelRatio(1.0);
-    return rgb;
-}
-
-} // namespace
-
 PictureBox::PictureBox(QWidget *parent)
     : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -29,4 +29,17 @@ int pointsToPixels(double points) {
     return twipsToDevice(points * twipsPerPoint);
 }
 
+QImage atRatio(const QImage &picture, qreal ratio) {
+    QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    const qreal own = picture.devicePixelRatio();
+    const double width = std::round(picture.width() / own);
+    const double height = std::round(picture.height() / own);
+    const QSize size(twipsToDevice(pixelsToTwips(width), ratio),
+                     twipsToDevice(pixelsToTwips(height), ratio));
+    if (size != rgb.size())
+        rgb = rgb.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    rgb.setDevicePixelRatio(1.0);
+    return rgb;
+}
+
 } // namespace form

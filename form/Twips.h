@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
 
 // Every position and size of the form is in twips: 1/1440 inch, 15 to a
@@ -27,6 +28,12 @@ QRect pixelRect(const TwipsRect &twips);
 QRect deviceRect(double left, double top, double width, double height, qreal devicePixelRatio);
 
 double pixelsToTwips(double pixels);
+
+// The picture as it appears at a device-pixel ratio, one image pixel to a
+// device pixel: each logical pixel becomes a block of device pixels, with
+// edges rounded the same way as tiles. A picture made at that ratio already
+// has its device resolution and is used as it is.
+QImage atRatio(const QImage &picture, qreal ratio);
 
 // A font size in points as a size in logical pixels (20 twips to the point).
 // Fonts sized this way scale with the layout, never with a font DPI of their

@@ -2,6 +2,7 @@
 #include "export/RevealRecorder.h"
 #include "form/LenientNumber.h"
 #include "reveal/EffectCatalogue.h"
+#include "reveal/RevealRun.h"
 
 #include <QPainter>
 #include <QTest>
@@ -74,6 +75,26 @@ private slots:
             QCOMPARE(covered, QRegion(cover.rect()));
             QCOMPARE(run.steps.at(99).display, source);
         }
+    }
+
+    // The steps the reveal's rules give without a window are the steps the
+    // window paints: the same cell and the same start for every step.
+    void theRulesWithoutAWindowGiveTheWindowsSteps() {
+        exporting::RevealRecorder recorder;
+        for (int effect = 1; effect <= reveal::kEffectCount; ++effect) {
+            const exporting::RevealRecording run = recorder.record(effect);
+            const QList<reveal::StepCell> steps = reveal::RevealRun::stepsOfEffect(effect);
+            QCOMPARE(steps.size(), run.steps.size());
+            for (int i = 0; i < steps.size(); ++i) {
+                QCOMPARE(steps[i].step, run.steps[i].step);
+                QCOMPARE(steps[i].cell, run.steps[i].cell);
+                QCOMPARE(steps[i].startMs, run.steps[i].startMs);
+                QCOMPARE(steps[i].intervalAfter, run.steps[i].intervalAfter);
+            }
+            QCOMPARE(steps.last().startMs, 9950);
+        }
+        QVERIFY(reveal::RevealRun::stepsOfEffect(0).isEmpty());
+        QVERIFY(reveal::RevealRun::stepsOfEffect(70).isEmpty());
     }
 
     void anUnknownEffectIsRefusedAndChangesNothing() {

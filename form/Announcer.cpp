@@ -37,6 +37,8 @@ Announcer::Announcer(QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setGeometry(0, 0, 0, 0);
+    // Nothing to say yet: out of a reader's way until the first message.
+    hide();
 }
 
 void Announcer::announce(const QString &message) {
@@ -44,6 +46,10 @@ void Announcer::announce(const QString &message) {
     QAccessibleEvent named(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&named);
     // A reader speaks an alert as it appears.
+    if (isHidden()) {
+        show();
+        return;
+    }
     QAccessibleEvent shown(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
 }

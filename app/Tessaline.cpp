@@ -137,6 +137,9 @@ void Tessaline::createControls() {
     effectCaption->lower();
     titleCaption->lower();
 
+    status = new form::Announcer(this);
+    status->setObjectName(QStringLiteral("status"));
+
     setTabOrder(&Picture1(0), &Picture1(1));
     setTabOrder(&Picture1(1), List1);
     setTabOrder(List1, Command2);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "form/Announcer.h"
 #include "form/CommandButton.h"
 #include "form/ControlArray.h"
 #include "form/Form.h"
@@ -35,6 +36,8 @@ public:
     form::Timer *Timer1 = nullptr;
     form::ListBox *List1 = nullptr;
     form::ControlArray<form::Label> Label1;
+    // Tells a screen reader when a reveal starts and ends.
+    form::Announcer *status = nullptr;
 
     // The user's own photos: the boxes' menus, dropped files.
     PhotoControls *photos = nullptr;

@@ -1,5 +1,6 @@
 #include "form/CommandButton.h"
 
+#include <QEvent>
 #include <QPainter>
 
 namespace form {
@@ -75,6 +76,29 @@ void CommandButton::paintEvent(QPaintEvent *) {
         QPen dots(QColor(0, 0, 0), 1, Qt::DotLine);
         p.setPen(dots);
         p.drawRect(r.adjusted(4, 4, -5, -5));
+    }
+}
+
+void CommandButton::focusOutEvent(QFocusEvent *event) {
+    // Disabling the button sends the keyboard on to the next control; it
+    // comes back when the button is enabled again, unless the user has
+    // moved it on since.
+    m_regainFocus = !isEnabled();
+    QPushButton::focusOutEvent(event);
+}
+
+void CommandButton::changeEvent(QEvent *event) {
+    QPushButton::changeEvent(event);
+    if (event->type() != QEvent::EnabledChange)
+        return;
+    if (!isEnabled()) {
+        m_focusHeir = m_regainFocus ? window()->focusWidget() : nullptr;
+    } else if (m_regainFocus) {
+        m_regainFocus = false;
+        QWidget *now = window()->focusWidget();
+        if (now == m_focusHeir || now == nullptr)
+            setFocus(Qt::OtherFocusReason);
+        m_focusHeir = nullptr;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "form/ColorRef.h"
 
+#include <QPointer>
 #include <QPushButton>
 
 namespace form {
@@ -19,9 +20,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     ColorRef m_backColor = 0xC0C0C0;
+    bool m_regainFocus = false;
+    QPointer<QWidget> m_focusHeir;
 };
 
 } // namespace form

@@ -1,5 +1,7 @@
 #include "form/PictureBox.h"
 
+#include "form/FocusFrame.h"
+#include "form/PictureBoxAccessible.h"
 #include "form/Twips.h"
 #include "form/WindowSystem.h"
 
@@ -13,6 +15,7 @@ PictureBox::PictureBox(QWidget *parent)
     setLineWidth(2);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    PictureBoxAccessible::install();
 }
 
 void PictureBox::setHighlighted(bool highlighted) {
@@ -128,6 +131,8 @@ void PictureBox::paintEvent(QPaintEvent *event) {
         p.setBrush(Qt::NoBrush);
         p.drawRect(inner.adjusted(1, 1, -2, -2));
     }
+    if (hasFocus())
+        drawFocusFrame(p, inner.adjusted(2, 2, -3, -3));
     p.end();
     QFrame::paintEvent(event);
 }

@@ -1,5 +1,9 @@
 #include "form/TextBox.h"
 
+#include "form/FocusFrame.h"
+
+#include <QPainter>
+
 namespace form {
 
 TextBox::TextBox(QWidget *parent)
@@ -13,6 +17,25 @@ TextBox::TextBox(QWidget *parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(true);
     document()->setDocumentMargin(2);
+}
+
+void TextBox::paintEvent(QPaintEvent *event) {
+    QPlainTextEdit::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // Inside the text area, clear of the lines' first letters.
+    QPainter p(viewport());
+    drawFocusFrame(p, viewport()->rect().adjusted(0, 0, -1, -1));
+}
+
+void TextBox::focusInEvent(QFocusEvent *event) {
+    QPlainTextEdit::focusInEvent(event);
+    viewport()->update();
+}
+
+void TextBox::focusOutEvent(QFocusEvent *event) {
+    QPlainTextEdit::focusOutEvent(event);
+    viewport()->update();
 }
 
 } // namespace form

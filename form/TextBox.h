@@ -5,12 +5,18 @@
 namespace form {
 
 // A multi-line text box with a vertical scroll bar. It shows a description,
-// so it can be read, scrolled and copied from, but not typed into.
+// so it can be read, scrolled and copied from, but not typed into. With the
+// keyboard on it, a dotted frame runs round the text.
 class TextBox : public QPlainTextEdit {
     Q_OBJECT
 
 public:
     explicit TextBox(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 };
 
 } // namespace form

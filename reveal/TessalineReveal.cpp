@@ -13,6 +13,7 @@ void Tessaline::Command2_Click() {
     EffectNo = toByte(checkedAdd<qint16>(toInteger(List1->listIndex()), 1));
     StartEffect();
     Command2->setEnabled(false);
+    status->announce(QStringLiteral("Ефектът започна."));
 }
 
 void Tessaline::StartEffect() {
@@ -44,5 +45,6 @@ void Tessaline::ShowStep(const quint8 &step) {
         display.setPicture(Picture1(2).picture());
         Command2->setEnabled(true);
         Timer1->setEnabled(false);
+        status->announce(QStringLiteral("Ефектът завърши."));
     }
 }

@@ -1,0 +1,57 @@
+#include "form/Announcer.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+
+namespace form {
+
+namespace {
+
+class AnnouncerAccessible : public QAccessibleWidget {
+public:
+    explicit AnnouncerAccessible(QWidget *widget)
+        : QAccessibleWidget(widget, QAccessible::AlertMessage) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name)
+            return static_cast<Announcer *>(widget())->message();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *announcerFactory(const QString &, QObject *object) {
+    if (auto *announcer = qobject_cast<Announcer *>(object))
+        return new AnnouncerAccessible(announcer);
+    return nullptr;
+}
+
+} // namespace
+
+Announcer::Announcer(QWidget *parent)
+    : QWidget(parent) {
+    static const bool installed = [] {
+        QAccessible::installFactory(announcerFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(0, 0, 0, 0);
+    // Nothing to say yet: out of a reader's way until the first message.
+    hide();
+}
+
+void Announcer::announce(const QString &message) {
+    m_message = message;
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    // A reader speaks an alert as it appears.
+    if (isHidden()) {
+        show();
+        return;
+    }
+    QAccessibleEvent shown(this, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+}
+
+} // namespace form

@@ -90,6 +90,7 @@ private:
     int m_drawWidth = 1;
     bool m_centred = false;
     bool m_pressed = false;
+    bool m_closing = false; // a close was asked for and is still to come
 
     QImage m_drawing;
     std::vector<DiscRow> m_disc;

@@ -236,10 +236,26 @@ void Form::mouseReleaseEvent(QMouseEvent *event) {
         return;
     // Clicks queue up while a burst runs. Once a close has been asked for, the
     // ones still waiting are dropped and the program ends with the burst it
-    // is showing, however many there were.
-    takeInWindowRequests();
-    if (!m_closing)
+    // is showing, however many there were. Where the window system's requests
+    // are seen before its input is handled, each click waits one turn of the
+    // event loop, so that a close request behind it is seen first.
+    if (!clicksWaitTheirTurn()) {
         emit clicked();
+        return;
+    }
+    if (++m_waitingClicks == 1)
+        QMetaObject::invokeMethod(this, &Form::nextClick, Qt::QueuedConnection);
+}
+
+void Form::nextClick() {
+    if (m_closing || m_waitingClicks == 0) {
+        m_waitingClicks = 0;
+        return;
+    }
+    --m_waitingClicks;
+    emit clicked();
+    if (m_waitingClicks > 0 && !m_closing)
+        QMetaObject::invokeMethod(this, &Form::nextClick, Qt::QueuedConnection);
 }
 
 } // namespace form

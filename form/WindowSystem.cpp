@@ -101,10 +101,11 @@ void watchWindow(QWidget *window, std::function<void()> closeRequested,
 #endif
 }
 
-void takeInWindowRequests() {
+bool clicksWaitTheirTurn() {
 #ifdef TESSALINE_WAIT_FOR_X11
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+#else
+    return false;
 #endif
 }
 

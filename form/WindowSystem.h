@@ -19,8 +19,8 @@ void waitUntilDrawn();
 void watchWindow(QWidget *window, std::function<void()> closeRequested,
                  std::function<void()> destroyed);
 
-// Lets the window system's requests that are already waiting through to
-// watchWindow's calls, and leaves its input events waiting.
-void takeInWindowRequests();
+// Whether watchWindow sees the window system's requests, so that input is
+// best handled a turn of the event loop later, after the requests behind it.
+bool clicksWaitTheirTurn();
 
 } // namespace form

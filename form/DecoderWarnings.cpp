@@ -1,6 +1,9 @@
 #include "form/DecoderWarnings.h"
 
+#include <cstdio>
+#include <fcntl.h>
 #include <mutex>
+#include <unistd.h>
 
 namespace form {
 
@@ -8,6 +11,38 @@ namespace {
 
 thread_local DecoderWarnings *t_current = nullptr;
 QtMessageHandler g_previous = nullptr;
+
+// libpng and libtiff report some damage by printing it themselves, past Qt's
+// message handler. While any picture is decoded, what goes to stderr goes
+// nowhere; the loader's own message follows once it is back.
+std::mutex g_silenceLock;
+int g_silenced = 0;
+int g_savedStderr = -1;
+
+void silenceStderr() {
+    const std::lock_guard<std::mutex> lock(g_silenceLock);
+    if (g_silenced++ > 0)
+        return;
+    std::fflush(stderr);
+    g_savedStderr = ::fcntl(2, F_DUPFD_CLOEXEC, 3);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (g_savedStderr >= 0 && null >= 0)
+        ::dup2(null, 2);
+    if (null >= 0)
+        ::close(null);
+}
+
+void restoreStderr() {
+    const std::lock_guard<std::mutex> lock(g_silenceLock);
+    if (--g_silenced > 0)
+        return;
+    std::fflush(stderr);
+    if (g_savedStderr >= 0) {
+        ::dup2(g_savedStderr, 2);
+        ::close(g_savedStderr);
+        g_savedStderr = -1;
+    }
+}
 
 } // namespace
 
@@ -26,9 +61,11 @@ DecoderWarnings::DecoderWarnings()
     static std::once_flag installed;
     std::call_once(installed, [] { g_previous = qInstallMessageHandler(collectDecoderWarning); });
     t_current = this;
+    silenceStderr();
 }
 
 DecoderWarnings::~DecoderWarnings() {
+    restoreStderr();
     t_current = m_outer;
 }
 

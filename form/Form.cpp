@@ -23,6 +23,14 @@ Form::Form(QWidget *parent)
     // would pass to every control on it and show in scroll-bar troughs and
     // frames, which keep the platform's colours.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // A window another program destroyed is gone for good: the program ends
+    // as when it is closed.
+    watchWindow(
+        this, [this] { m_closing = true; },
+        [this] {
+            m_closing = true;
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        });
 }
 
 void Form::setClientSizeTwips(int width, int height) {
@@ -193,11 +201,13 @@ void Form::closeEvent(QCloseEvent *event) {
     // buffer, and closes the window right there, under the painting. The form
     // stays until the handler has returned and closes from the event loop.
     if (handlerRunning()) {
+        m_closing = true;
         event->ignore();
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
     }
     QWidget::closeEvent(event);
+    m_closing = false;
     emit closed();
 }
 
@@ -222,8 +232,30 @@ void Form::mouseDoubleClickEvent(QMouseEvent *) {
 void Form::mouseReleaseEvent(QMouseEvent *event) {
     const bool click = m_pressed && event->button() == Qt::LeftButton;
     m_pressed = false;
-    if (click)
+    if (!click || m_closing)
+        return;
+    // Clicks queue up while a burst runs. Once a close has been asked for, the
+    // ones still waiting are dropped and the program ends with the burst it
+    // is showing, however many there were. Where the window system's requests
+    // are seen before its input is handled, each click waits one turn of the
+    // event loop, so that a close request behind it is seen first.
+    if (!clicksWaitTheirTurn()) {
         emit clicked();
+        return;
+    }
+    if (++m_waitingClicks == 1)
+        QMetaObject::invokeMethod(this, &Form::nextClick, Qt::QueuedConnection);
+}
+
+void Form::nextClick() {
+    if (m_closing || m_waitingClicks == 0) {
+        m_waitingClicks = 0;
+        return;
+    }
+    --m_waitingClicks;
+    emit clicked();
+    if (m_waitingClicks > 0 && !m_closing)
+        QMetaObject::invokeMethod(this, &Form::nextClick, Qt::QueuedConnection);
 }
 
 } // namespace form

@@ -79,6 +79,7 @@ private:
     };
 
     void centreOnScreen();
+    void nextClick();
     void ensureDrawing();
     void ensureDisc(int diameter);
     QRegion uncovered(const QRect &area) const;
@@ -90,6 +91,8 @@ private:
     int m_drawWidth = 1;
     bool m_centred = false;
     bool m_pressed = false;
+    bool m_closing = false; // a close was asked for and is still to come
+    int m_waitingClicks = 0;
 
     QImage m_drawing;
     std::vector<DiscRow> m_disc;

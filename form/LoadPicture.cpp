@@ -5,12 +5,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +53,18 @@ QSize decodeSize(QSize stored, QSize target, bool turned) {
         return stored;
     return QSize(std::max(1, int(std::ceil(stored.width() * scale))),
                  std::max(1, int(std::ceil(stored.height() * scale))));
+}
+
+// What decoding a picture of `size` takes: the pixels in the format the
+// decoder hands back (a 16-bit PNG takes 8 bytes a pixel), and when that is not
+// 4 bytes a pixel, the 32-bit copy that drawing it makes.
+qint64 decodedBytes(QSize size, QImage::Format format) {
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (format == QImage::Format_Invalid)
+        return pixels * 4;
+    const int bits = QImage::toPixelFormat(format).bitsPerPixel();
+    const qint64 decoded = (pixels * bits + 7) / 8;
+    return bits == 32 ? decoded : decoded + pixels * 4;
 }
 
 } // namespace
@@ -199,34 +213,46 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio,
         return refuse(problem, path, Kind::FileTooLarge);
 
     DecoderWarnings warnings;
-    QImageReader reader(&file);
-    reader.setAutoTransform(true);
+    // Some formats (TGA) have no signature to be told by: the name's suffix
+    // says which decoder to ask first, and the content decides when that one
+    // can't read the file.
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    auto reader = std::make_unique<QImageReader>(&file);
+    if (!suffix.isEmpty() && QImageReader::supportedImageFormats().contains(suffix)) {
+        reader->setFormat(suffix);
+        if (!reader->canRead()) {
+            reader = std::make_unique<QImageReader>();
+            file.seek(0);
+            reader->setDevice(&file);
+        }
+    }
+    reader->setAutoTransform(true);
     // Qt's own guard for formats that can't tell their size up front.
-    reader.setAllocationLimit(int(kMaxDecodedPictureBytes >> 20));
-    if (!reader.canRead())
+    reader->setAllocationLimit(int(kMaxDecodedPictureBytes >> 20));
+    if (!reader->canRead())
         return refuse(problem, path, Kind::NotAnImage);
 
-    QSize declared = reader.size();
+    QSize declared = reader->size();
     if (!declared.isValid())
         declared = headerSize(fd);
     if (declared.isValid()) {
         if (declared.isEmpty())
             return refuse(problem, path, Kind::ZeroSize);
-        if (qint64(declared.width()) * declared.height() * 4 > kMaxDecodedPictureBytes)
+        if (decodedBytes(declared, reader->imageFormat()) > kMaxDecodedPictureBytes)
             return refuse(problem, path, Kind::TooManyPixels, declared);
         // A large JPEG is decoded at a fraction of its size straight from the file.
-        if (reader.supportsOption(QImageIOHandler::ScaledSize)) {
-            const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-            reader.setScaledSize(decodeSize(declared, deviceSize(size, devicePixelRatio), turned));
+        if (reader->supportsOption(QImageIOHandler::ScaledSize)) {
+            const bool turned = reader->transformation() & QImageIOHandler::TransformationRotate90;
+            reader->setScaledSize(decodeSize(declared, deviceSize(size, devicePixelRatio), turned));
         }
     }
 
-    if ((reader.format() == "bmp" && bitmapIsShort(fd, info.st_size)) ||
-        (reader.format() == "gif" && gifFirstImageIsShort(fd, info.st_size)))
+    if ((reader->format() == "bmp" && bitmapIsShort(fd, info.st_size)) ||
+        (reader->format() == "gif" && gifFirstImageIsDamaged(fd, info.st_size)))
         return refuse(problem, path, Kind::Corrupt);
 
     QImage image;
-    if (!reader.read(&image) || image.isNull() || warnings.sawDamage())
+    if (!reader->read(&image) || image.isNull() || warnings.sawDamage())
         return refuse(problem, path, Kind::Corrupt);
     if (image.width() == 0 || image.height() == 0)
         return refuse(problem, path, Kind::ZeroSize);

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <vector>
+
 #include <unistd.h>
 
 namespace form {
@@ -73,9 +75,67 @@ bool bitmapIsShort(int fd, qint64 fileSize) {
     return fileSize < offset + rowBytes * height;
 }
 
+namespace {
+
+// Whether the LZW codes of one image give fewer than `pixels` pixels, or a
+// code that no decoder could know yet.
+bool lzwIsBroken(const QByteArray &data, int minimumCodeSize, qint64 pixels) {
+    if (minimumCodeSize < 1 || minimumCodeSize > 11)
+        return true;
+    const int clear = 1 << minimumCodeSize;
+    const int end = clear + 1;
+    std::vector<int> length(4096, 1);
+    int next = clear + 2;
+    int width = minimumCodeSize + 1;
+    int previous = -1;
+    qint64 produced = 0;
+    quint32 bits = 0;
+    int count = 0;
+    for (const char byte : data) {
+        bits |= quint32(quint8(byte)) << count;
+        count += 8;
+        while (count >= width) {
+            const int code = int(bits & ((1u << width) - 1));
+            bits >>= width;
+            count -= width;
+            if (code == clear) {
+                next = clear + 2;
+                width = minimumCodeSize + 1;
+                previous = -1;
+                continue;
+            }
+            if (code == end)
+                return produced < pixels;
+            if (previous < 0) {
+                if (code >= clear)
+                    return true;
+                produced += 1;
+            } else {
+                if (code > next || (code == next && next >= 4096))
+                    return true;
+                produced +=
+                    code == next ? length[std::size_t(previous)] + 1 : length[std::size_t(code)];
+                if (next < 4096) {
+                    length[std::size_t(next++)] = length[std::size_t(previous)] + 1;
+                    if (next == (1 << width) && width < 12)
+                        ++width;
+                }
+            }
+            previous = code;
+            if (produced >= pixels)
+                return false;
+        }
+    }
+    return produced < pixels;
+}
+
+} // namespace
+
 // Qt's GIF reader shows whatever part of the first image arrived before the
-// file ended. Walk the blocks up to the end of that image's data.
-bool gifFirstImageIsShort(int fd, qint64 fileSize) {
+// file ended, and paints black where its codes make no sense. Walk the blocks
+// up to the end of that image's data, and follow its codes to see that they
+// make every pixel.
+bool gifFirstImageIsDamaged(int fd, qint64 fileSize) {
     const QByteArray h = readAt(fd, 0, 13);
     if (h.size() < 13 || !(h.startsWith("GIF87a") || h.startsWith("GIF89a")))
         return false;
@@ -86,7 +146,7 @@ bool gifFirstImageIsShort(int fd, qint64 fileSize) {
         return b.isEmpty() ? -1 : int(quint8(b[0]));
     };
     // Sub-blocks: a length byte, that many bytes, until a zero length.
-    auto skipSubBlocks = [&]() {
+    auto skipSubBlocks = [&](QByteArray *data) {
         for (;;) {
             const int length = byteAt(at);
             if (length < 0)
@@ -94,6 +154,12 @@ bool gifFirstImageIsShort(int fd, qint64 fileSize) {
             ++at;
             if (length == 0)
                 return true;
+            if (data) {
+                const QByteArray block = readAt(fd, at, length);
+                if (block.size() < length)
+                    return false;
+                data->append(block);
+            }
             at += length;
         }
     };
@@ -101,15 +167,20 @@ bool gifFirstImageIsShort(int fd, qint64 fileSize) {
         const int introducer = byteAt(at);
         if (introducer == 0x21) { // an extension: its label, then sub-blocks
             at += 2;
-            if (!skipSubBlocks())
+            if (!skipSubBlocks(nullptr))
                 return true;
         } else if (introducer == 0x2C) {
             const QByteArray d = readAt(fd, at, 10);
             if (d.size() < 10)
                 return true;
+            const qint64 pixels = qint64(little16(d, 5)) * little16(d, 7);
             const quint8 local = quint8(d[9]);
-            at += 10 + ((local & 0x80) ? 3 * (2 << (local & 7)) : 0) + 1; // + LZW code size
-            return !skipSubBlocks() || at > fileSize;
+            at += 10 + ((local & 0x80) ? 3 * (2 << (local & 7)) : 0);
+            const int codeSize = byteAt(at++);
+            QByteArray data;
+            if (codeSize < 0 || !skipSubBlocks(&data) || at > fileSize)
+                return true;
+            return lzwIsBroken(data, codeSize, pixels);
         } else {
             // The trailer, or something Qt's reader refuses by itself.
             return false;

@@ -14,7 +14,8 @@ QSize headerSize(int fd);
 // Whether an uncompressed BMP is shorter than its header says it must be.
 bool bitmapIsShort(int fd, qint64 fileSize);
 
-// Whether a GIF's first image ends before its data does.
-bool gifFirstImageIsShort(int fd, qint64 fileSize);
+// Whether a GIF's first image ends before its data does, or its compressed
+// codes are broken or make fewer pixels than the image has.
+bool gifFirstImageIsDamaged(int fd, qint64 fileSize);
 
 } // namespace form

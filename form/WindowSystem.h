@@ -1,5 +1,9 @@
 #pragma once
 
+#include <functional>
+
+class QWidget;
+
 namespace form {
 
 // A repaint hands the pixels to the window system and goes on. An X server
@@ -7,5 +11,16 @@ namespace form {
 // closer together than they were painted. This returns once the server has
 // drawn everything painted so far; elsewhere it returns at once.
 void waitUntilDrawn();
+
+// Calls `closeRequested` as soon as the window system asks `window` to close,
+// even while input that came before the request still waits to be handled,
+// and `destroyed` when another program destroys the window outright. Only on
+// X11; elsewhere neither is called.
+void watchWindow(QWidget *window, std::function<void()> closeRequested,
+                 std::function<void()> destroyed);
+
+// Whether watchWindow sees the window system's requests, so that input is
+// best handled a turn of the event loop later, after the requests behind it.
+bool clicksWaitTheirTurn();
 
 } // namespace form

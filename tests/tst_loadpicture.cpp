@@ -2,6 +2,9 @@
 #include "form/LoadPicture.h"
 
 #include <QGuiApplication>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -172,6 +175,11 @@ private slots:
         const QByteArray animation = gif({picture});
         QTest::newRow("truncated gif")
             << write(animation.left(animation.size() * 6 / 10)) << int(PictureProblem::Corrupt);
+        // Codes that point past the decoder's table, in the middle of the image.
+        QByteArray badCodes = animation;
+        for (int i = badCodes.size() / 2; i < badCodes.size() / 2 + 40; ++i)
+            badCodes[i] = char(0xFF);
+        QTest::newRow("damaged gif") << write(badCodes) << int(PictureProblem::Corrupt);
         QByteArray scrambled = encoded(picture, "jpg");
         for (int i = scrambled.size() / 2; i < scrambled.size() - 2; i += 3)
             scrambled[i] = char(0xFF);
@@ -185,6 +193,66 @@ private slots:
         // 20000 x 20000 pixels would take 1.6 GB.
         QTest::newRow("bomb") << write(pngDeclaring(png, 20000, 20000))
                               << int(PictureProblem::TooManyPixels);
+        // 5790 x 5790 pixels of 16-bit colour take 268 MB as decoded, twice as
+        // much as at 8 bits, and more again once drawn.
+        QImage deep = sample(QSize(64, 48)).convertToFormat(QImage::Format_RGBA64);
+        QTest::newRow("16-bit bomb") << write(pngDeclaring(encoded(deep, "png"), 5790, 5790))
+                                     << int(PictureProblem::TooManyPixels);
+    }
+
+    // One good file of every format the installed plugins read, named as a
+    // person would name it: each loads, whether or not its content tells the
+    // format (a TGA does not).
+    void readsEveryInstalledFormat() {
+        const QImage picture = marked(QSize(100, 75));
+        QStringList unwritable;
+        for (const QByteArray &format : QImageReader::supportedImageFormats()) {
+            if (!QImageWriter::supportedImageFormats().contains(format)) {
+                unwritable.append(QString::fromLatin1(format));
+                continue;
+            }
+            const QByteArray bytes = encoded(picture, format.constData());
+            if (bytes.isEmpty()) {
+                unwritable.append(QString::fromLatin1(format));
+                continue;
+            }
+            const QString path = write(bytes) + u'.' + QString::fromLatin1(format);
+            QVERIFY(QFile::rename(path.left(path.lastIndexOf(u'.')), path));
+            QString error;
+            const QImage fitted = form::LoadPicture(path, kPhoto, 1.0, &error);
+            QVERIFY2(!fitted.isNull(),
+                     qPrintable(QString::fromLatin1(format) + QStringLiteral(": ") + error));
+            const QColor centre = fitted.pixelColor(kPhoto.width() / 2, kPhoto.height() / 2);
+            QVERIFY2(near(centre, kMark, 80) || format == "pbm" || format == "xbm" ||
+                         format == "pgm" || format == "wbmp",
+                     format.constData());
+        }
+        // Qt writes no TGA, and a TGA has no signature: one made by hand as
+        // image programs write them, uncompressed, top row first.
+        QByteArray tga("\0\0\x02\0\0\0\0\0\0\0\0\0", 12);
+        for (const int side : {picture.width(), picture.height()}) {
+            tga += char(side & 0xFF);
+            tga += char(side >> 8);
+        }
+        tga += "\x18\x20";
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb c = picture.pixel(x, y);
+                tga += char(qBlue(c));
+                tga += char(qGreen(c));
+                tga += char(qRed(c));
+            }
+        }
+        tga += QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.", 18); // the 2.0 footer
+        const QString tgaPath = write(tga) + QStringLiteral(".tga");
+        QVERIFY(QFile::rename(tgaPath.left(tgaPath.lastIndexOf(u'.')), tgaPath));
+        QString error;
+        const QImage fitted = form::LoadPicture(tgaPath, kPhoto, 1.0, &error);
+        QVERIFY2(!fitted.isNull(), qPrintable(error));
+        QVERIFY(near(fitted.pixelColor(kPhoto.width() / 2, kPhoto.height() / 2), kMark, 80));
+        if (!unwritable.isEmpty())
+            qInfo("no writer here, so no file made of: %s (the TGA above is made by hand)",
+                  qPrintable(unwritable.join(u' ')));
     }
 
     void refusesEveryBadFileWithItsReason() {
@@ -201,6 +269,38 @@ private slots:
         QVERIFY(error.contains(path));
         QVERIFY(!error.contains(u'\n'));
         QVERIFY(problem.bulgarian().contains(path));
+    }
+
+    // The decoders have things of their own to say about a damaged file; the
+    // person starting the program sees only the one line that names it.
+    void damagedFileOnTheCommandLineIsOneLine_data() {
+        QTest::addColumn<QByteArray>("file");
+        const QImage picture = sample(QSize(64, 48));
+        for (const char *format : {"png", "tiff"}) {
+            QByteArray bytes = encoded(picture, format);
+            if (bytes.isEmpty())
+                continue;
+            for (int i = bytes.size() / 3; i < bytes.size() * 2 / 3; i += 5)
+                bytes[i] = char(bytes[i] ^ 0x5A);
+            if (qstrcmp(format, "png") == 0)
+                QTest::addRow("damaged %s", format) << bytes;
+            QTest::addRow("truncated %s", format) << bytes.left(bytes.size() / 2);
+        }
+    }
+
+    void damagedFileOnTheCommandLineIsOneLine() {
+        QFETCH(QByteArray, file);
+        QProcess program;
+        program.start(QStringLiteral(TESSALINE_BINARY), {QStringLiteral("--source"), write(file)});
+        if (!program.waitForFinished(30000)) {
+            program.kill();
+            program.waitForFinished();
+            QFAIL("the program took the file and opened its window");
+        }
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        QCOMPARE(program.exitCode(), 2);
+        QCOMPARE(err.count(u'\n'), 1);
+        QVERIFY2(err.contains(QLatin1String("can't load")), qPrintable(err));
     }
 
     void unreadableFileIsRefused() {

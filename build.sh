@@ -37,6 +37,11 @@ BUILD_PACKAGES=(
     libgif-dev
     libimagequant-dev
     libwebp-dev
+    # Videos: H.264 MP4 and VP9 WebM.
+    libavcodec-dev
+    libavformat-dev
+    libswscale-dev
+    libavutil-dev
 )
 
 # Running it.
@@ -52,6 +57,8 @@ RUN_PACKAGES=(
 
 # The tests, the benchmarks and the package checks (./build.sh test only).
 TEST_PACKAGES=(
+    # Reading back the videos the export writes, and the benchmark's baseline.
+    ffmpeg
     # The end-to-end tests: a virtual X server, driven and watched from outside.
     xvfb
     xdotool

@@ -3,6 +3,9 @@
 #include "app/Tessaline.h"
 #include "export/AnimationFile.h"
 #include "export/RevealAnimation.h"
+#include "export/SlideFrames.h"
+#include "export/VideoWriter.h"
+#include "form/LoadPicture.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,6 +16,7 @@ namespace {
 
 const QString kGifFilter = QStringLiteral("GIF анимация (*.gif)");
 const QString kWebpFilter = QStringLiteral("WebP анимация (*.webp)");
+const QString kMp4Filter = QStringLiteral("MP4 видео за презентации (*.mp4)");
 
 int selectedEffect(const Tessaline &window) {
     return window.List1->listIndex() + 1;
@@ -24,6 +28,35 @@ bool exportEffectAnimation(Tessaline &window, const QString &path, QProgressDial
                            QString *error) {
     progress.setMinimumDuration(500);
     progress.setValue(0);
+
+    const auto toProgress = [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        return !progress.wasCanceled();
+    };
+    exporting::VideoCodec codec;
+    if (exporting::videoCodecFor(path, &codec)) {
+        // A video for slides: 1920 x 1080, the photos fitted to it.
+        const QSize size(1920, 1080);
+        exporting::RevealTimeline timeline;
+        const QList<exporting::TimelineStep> steps = timeline.steps(selectedEffect(window), error);
+        if (steps.isEmpty())
+            return false;
+        const exporting::TileAnimation animation =
+            exporting::slideReveal(form::fitPicture(window.Picture1(2).picture(), size, 1)
+                                       .convertToFormat(QImage::Format_RGB32),
+                                   form::fitPicture(window.Picture1(0).picture(), size, 1)
+                                       .convertToFormat(QImage::Format_RGB32),
+                                   steps, 500, 2000);
+        return exporting::saveVideo(
+            path,
+            exporting::VideoPlan{size, 60, 1, animation.endMs,
+                                 [&](int, exporting::TileAnimation *part, QString *) {
+                                     *part = animation;
+                                     return true;
+                                 }},
+            toProgress, error);
+    }
 
     exporting::RevealRequest request;
     request.effect = selectedEffect(window);
@@ -46,14 +79,18 @@ void saveEffectAnimation(Tessaline &window) {
     const QString name =
         QStringLiteral("ефект-%1.gif").arg(selectedEffect(window), 2, 10, QLatin1Char('0'));
     QString filter = kGifFilter;
-    QString path =
-        QFileDialog::getSaveFileName(&window, QStringLiteral("Запази ефекта като анимация"), name,
-                                     kGifFilter + QStringLiteral(";;") + kWebpFilter, &filter);
+    QString path = QFileDialog::getSaveFileName(
+        &window, QStringLiteral("Запази ефекта като анимация"), name,
+        kGifFilter + QStringLiteral(";;") + kWebpFilter + QStringLiteral(";;") + kMp4Filter,
+        &filter);
     if (path.isEmpty())
         return;
     exporting::AnimationFormat format;
-    if (!exporting::animationFormatFor(path, &format))
-        path += filter == kWebpFilter ? QStringLiteral(".webp") : QStringLiteral(".gif");
+    exporting::VideoCodec codec;
+    if (!exporting::animationFormatFor(path, &format) && !exporting::videoCodecFor(path, &codec))
+        path += filter == kWebpFilter  ? QStringLiteral(".webp")
+                : filter == kMp4Filter ? QStringLiteral(".mp4")
+                                       : QStringLiteral(".gif");
 
     QProgressDialog progress(QStringLiteral("Записване на анимацията…"), QStringLiteral("Отказ"), 0,
                              1, &window);

@@ -1,11 +1,14 @@
 #include "export/ExportCommand.h"
 
+#include "app/BuiltInPhotos.h"
 #include "app/PhotoControls.h"
 #include "export/AnimationFile.h"
 #include "export/RevealAnimation.h"
 #include "export/RevealAtlas.h"
 #include "export/RevealRecorder.h"
 #include "export/SafeFile.h"
+#include "export/SlideFrames.h"
+#include "export/VideoWriter.h"
 #include "form/LoadPicture.h"
 #include "reveal/EffectCatalogue.h"
 
@@ -14,7 +17,9 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
+#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -85,6 +90,219 @@ int writeAtlas(const Problem &problem, const QString &path, int scale) {
     return written ? 0 : problem.say(1, error);
 }
 
+// ---- Exports at any size, as video, and slideshows ------------------------
+// (--size, --fps, --photos, --effects, --hold; .mp4 and .webm)
+
+constexpr int kMinSide = 10;
+constexpr int kMaxSide = 8192;
+constexpr int kCoverMs = 500;   // the cover before a single reveal's first tile
+constexpr int kSourceMs = 2000; // the finished source after it
+constexpr int kDefaultHoldMs = 3000;
+constexpr QSize kVideoSize{1920, 1080};
+
+struct SlideOptions {
+    const QCommandLineOption &size;
+    const QCommandLineOption &fps;
+    const QCommandLineOption &photos;
+    const QCommandLineOption &effects;
+    const QCommandLineOption &hold;
+};
+
+// "1920x1080" (or with a capital X or a multiplication sign), each side within the limits.
+std::optional<QSize> frameSize(const QString &text) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX×](\\d{1,5})$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QSize size(match.captured(1).toInt(), match.captured(2).toInt());
+    if (std::min(size.width(), size.height()) < kMinSide ||
+        std::max(size.width(), size.height()) > kMaxSide)
+        return std::nullopt;
+    return size;
+}
+
+// "17,23,5" or "all"; empty on a mistake.
+QList<int> effectList(const QString &text) {
+    QList<int> effects;
+    if (text.trimmed().compare(u"all", Qt::CaseInsensitive) == 0) {
+        for (int n = 1; n <= reveal::kEffectCount; ++n)
+            effects.append(n);
+        return effects;
+    }
+    for (const QString &item : text.split(u',')) {
+        const int n = effectNumber(item);
+        if (n == 0)
+            return {};
+        effects.append(n);
+    }
+    return effects;
+}
+
+bool wantsSlides(const QCommandLineParser &parser, const SlideOptions &o, const QString &path) {
+    VideoCodec codec;
+    return videoCodecFor(path, &codec) || parser.isSet(o.size) || parser.isSet(o.fps) ||
+           parser.isSet(o.photos) || parser.isSet(o.effects) || parser.isSet(o.hold);
+}
+
+// The reveal of --cover to --source, or a slideshow of --photos, at --size:
+// pictures fitted to the frame as the window fits own photos, the tile grid
+// stretched over it. A video is composed frame by frame as it is encoded.
+int exportSlides(const Problem &problem, const QCommandLineParser &parser, const SlideOptions &o,
+                 const QCommandLineOption &effect, const QCommandLineOption &source,
+                 const QCommandLineOption &cover, const QCommandLineOption &scale,
+                 const QCommandLineOption &loop, const QString &path, int argc, char *argv[]) {
+    VideoCodec codec;
+    const bool video = videoCodecFor(path, &codec);
+    AnimationFormat format;
+    if (!video && !animationFormatFor(path, &format))
+        return problem.say(2,
+                           QStringLiteral("the file name must end in .gif, .webp, .mp4 or .webm"));
+    if (parser.isSet(scale))
+        return problem.say(2, QStringLiteral("give --size or --scale, not both"));
+
+    QSize size = video ? kVideoSize : QSize();
+    if (parser.isSet(o.size)) {
+        const std::optional<QSize> parsed = frameSize(parser.value(o.size));
+        if (!parsed)
+            return problem.say(2, QStringLiteral("bad size '%1': give WxH, each side from %2 to %3")
+                                      .arg(parser.value(o.size))
+                                      .arg(kMinSide)
+                                      .arg(kMaxSide));
+        size = *parsed;
+    }
+    if (size.isEmpty())
+        return problem.say(2, QStringLiteral("an animation at a size other than the window's "
+                                             "needs --size WxH"));
+    if (video && (size.width() % 2 || size.height() % 2))
+        return problem.say(2, QStringLiteral("a video's sides must be even: %1x%2 is not")
+                                  .arg(size.width())
+                                  .arg(size.height()));
+
+    int fps = 60;
+    if (parser.isSet(o.fps)) {
+        if (!video)
+            return problem.say(2, QStringLiteral("--fps is for .mp4 and .webm videos"));
+        bool ok = false;
+        fps = parser.value(o.fps).toInt(&ok);
+        if (!ok || fps < kMinFps || fps > kMaxFps)
+            return problem.say(2, QStringLiteral("--fps takes %1 to %2").arg(kMinFps).arg(kMaxFps));
+    }
+
+    const bool slideshow = parser.isSet(o.photos);
+    const QStringList photos = parser.positionalArguments();
+    if (!slideshow && (parser.isSet(o.effects) || parser.isSet(o.hold)))
+        return problem.say(2,
+                           QStringLiteral("--effects and --hold are for a slideshow of --photos"));
+    if (slideshow) {
+        if (!video)
+            return problem.say(2, QStringLiteral("a slideshow is written as .mp4 or .webm"));
+        if (parser.isSet(source) || parser.isSet(cover) || parser.isSet(effect) ||
+            parser.isSet(loop))
+            return problem.say(2, QStringLiteral("--photos takes no --source, --cover, --effect "
+                                                 "or --loop"));
+        if (photos.size() < 2)
+            return problem.say(2, QStringLiteral("--photos needs two pictures or more"));
+    } else if (parser.isSet(loop) && video) {
+        return problem.say(2, QStringLiteral("--loop is for .gif and .webp"));
+    }
+
+    QList<int> effects{1};
+    if (parser.isSet(o.effects)) {
+        effects = effectList(parser.value(o.effects));
+        if (effects.isEmpty())
+            return problem.say(2, QStringLiteral("bad --effects '%1': give numbers 1 to %2 "
+                                                 "between commas, or all")
+                                      .arg(parser.value(o.effects))
+                                      .arg(reveal::kEffectCount));
+    } else if (!slideshow || parser.isSet(effect)) {
+        effects = {effectNumber(parser.value(effect))};
+        if (effects.constFirst() == 0)
+            return problem.say(1, QStringLiteral("there is no effect '%1'; the effects are 1 to %2")
+                                      .arg(parser.value(effect))
+                                      .arg(reveal::kEffectCount));
+    }
+
+    int holdMs = kDefaultHoldMs;
+    if (parser.isSet(o.hold)) {
+        bool ok = false;
+        const double seconds = parser.value(o.hold).toDouble(&ok);
+        if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > 3600)
+            return problem.say(2, QStringLiteral("--hold takes seconds, 0 to 3600"));
+        holdMs = int(std::lround(seconds * 1000));
+    }
+
+    QApplication app(argc, argv);
+    QString error;
+    RevealTimeline timeline;
+
+    if (!slideshow) {
+        QImage pictures[2] = {form::fitPicture(builtInCoverPhoto(), size, 1),
+                              form::fitPicture(builtInSourcePhoto(), size, 1)};
+        for (int i = 0; i < 2; ++i) {
+            const QCommandLineOption &option = i == 0 ? cover : source;
+            if (!parser.isSet(option))
+                continue;
+            pictures[i] = form::LoadPicture(parser.value(option), size, 1, &error);
+            if (pictures[i].isNull())
+                return problem.say(2, error);
+        }
+        const QList<TimelineStep> steps = timeline.steps(effects.constFirst(), &error);
+        if (steps.isEmpty())
+            return problem.say(1, error);
+        TileAnimation animation = slideReveal(pictures[0].convertToFormat(QImage::Format_RGB32),
+                                              pictures[1].convertToFormat(QImage::Format_RGB32),
+                                              steps, kCoverMs, kSourceMs);
+        animation.loop = parser.isSet(loop);
+        const bool saved =
+            video ? saveVideo(path,
+                              VideoPlan{size, fps, 1, animation.endMs,
+                                        [&](int, TileAnimation *part, QString *) {
+                                            *part = animation;
+                                            return true;
+                                        }},
+                              terminalProgress(problem.program), &error)
+                  : saveAnimation(animation, path, terminalProgress(problem.program), &error);
+        return saved ? 0 : problem.say(1, error);
+    }
+
+    // Every photo is read once before anything is written, so that a bad one
+    // stops the slideshow with its name; each is read again when the video
+    // reaches it, so that only two are ever held.
+    for (const QString &photo : photos) {
+        if (form::LoadPicture(photo, size, 1, &error).isNull())
+            return problem.say(2, error);
+    }
+    qint64 totalMs = 0;
+    for (int i = 0; i + 1 < photos.size(); ++i) {
+        const QList<TimelineStep> steps = timeline.steps(effects.at(i % effects.size()), &error);
+        if (steps.isEmpty())
+            return problem.say(1, error);
+        totalMs += slideRevealMs(steps, holdMs, i + 2 == photos.size() ? holdMs : 0);
+    }
+    QImage previous;
+    const auto part = [&](int i, TileAnimation *animation, QString *reason) {
+        QImage from =
+            previous.isNull() ? form::LoadPicture(photos.at(i), size, 1, reason) : previous;
+        const QImage to = form::LoadPicture(photos.at(i + 1), size, 1, reason);
+        if (from.isNull() || to.isNull())
+            return false;
+        const QList<TimelineStep> steps = timeline.steps(effects.at(i % effects.size()), reason);
+        if (steps.isEmpty())
+            return false;
+        *animation = slideReveal(from.convertToFormat(QImage::Format_RGB32),
+                                 to.convertToFormat(QImage::Format_RGB32), steps, holdMs,
+                                 i + 2 == photos.size() ? holdMs : 0);
+        previous = animation->last;
+        return true;
+    };
+    if (!saveVideo(path, VideoPlan{size, fps, int(photos.size()) - 1, totalMs, part},
+                   terminalProgress(problem.program), &error))
+        return problem.say(1, error);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+
 } // namespace
 
 std::optional<int> runFileCommand(int argc, char *argv[]) {
@@ -110,11 +328,24 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
     const QCommandLineOption scale(QStringLiteral("scale"), QStringLiteral("Size, 1 to 4."),
                                    QStringLiteral("K"), QStringLiteral("1"));
     const QCommandLineOption loop(QStringLiteral("loop"), QStringLiteral("Repeat for ever."));
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Frame size."),
+                                  QStringLiteral("WxH"));
+    const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Video frame rate."),
+                                 QStringLiteral("N"));
+    const QCommandLineOption photos(QStringLiteral("photos"),
+                                    QStringLiteral("A slideshow of the pictures given."));
+    const QCommandLineOption effects(QStringLiteral("effects"),
+                                     QStringLiteral("The slideshow's effects, or all."),
+                                     QStringLiteral("LIST"));
+    const QCommandLineOption hold(QStringLiteral("hold"),
+                                  QStringLiteral("Seconds each photo stays."), QStringLiteral("S"));
+    const SlideOptions slideOptions{size, fps, photos, effects, hold};
     QCommandLineParser parser;
-    parser.addOptions({exportFile, atlasFile, effect, source, cover, scale, loop});
+    parser.addOptions({exportFile, atlasFile, effect, source, cover, scale, loop, size, fps, photos,
+                       effects, hold});
     if (!parser.parse(arguments))
         return problem.say(2, parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
+    if (!parser.positionalArguments().isEmpty() && !parser.isSet(photos))
         return problem.say(2, QStringLiteral("unexpected argument '%1'")
                                   .arg(parser.positionalArguments().constFirst()));
     if (parser.isSet(exportFile) == parser.isSet(atlasFile) ||
@@ -133,7 +364,8 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
     qInstallMessageHandler(keepOnlyGraveMessages);
 
     if (parser.isSet(atlasFile)) {
-        for (const QCommandLineOption &only : {effect, source, cover, loop}) {
+        for (const QCommandLineOption &only :
+             {effect, source, cover, loop, size, fps, photos, effects, hold}) {
             if (parser.isSet(only))
                 return problem.say(2, QStringLiteral("--atlas takes only --scale"));
         }
@@ -145,6 +377,9 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
     }
 
     const QString path = parser.value(exportFile);
+    if (wantsSlides(parser, slideOptions, path))
+        return exportSlides(problem, parser, slideOptions, effect, source, cover, scale, loop, path,
+                            argc, argv);
     AnimationFormat format;
     if (!animationFormatFor(path, &format))
         return problem.say(2, QStringLiteral("the file name must end in .gif or .webp"));

@@ -92,6 +92,48 @@ QImage shownAt(const QImage &photo, int scale, QSize frame) {
 
 } // namespace
 
+// A video decoded by ffmpeg into 24-bit frames of `size`.
+QList<QImage> decodedFrames(const QString &path, QSize size, QString *codec) {
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=codec_name,width,height"), QStringLiteral("-of"),
+                 QStringLiteral("csv=p=0"), path});
+    probe.waitForFinished(60000);
+    *codec = QString::fromLatin1(probe.readAllStandardOutput()).trimmed();
+    QProcess decoder;
+    decoder.start(QStringLiteral("ffmpeg"),
+                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
+                   QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
+                   QStringLiteral("rgb24"), QStringLiteral("-")});
+    decoder.waitForFinished(60000);
+    const QByteArray raw = decoder.readAllStandardOutput();
+    const qsizetype bytes = qsizetype(size.width()) * size.height() * 3;
+    QList<QImage> frames;
+    for (qsizetype at = 0; at + bytes <= raw.size(); at += bytes)
+        frames.append(QImage(reinterpret_cast<const uchar *>(raw.constData() + at), size.width(),
+                             size.height(), size.width() * 3, QImage::Format_RGB888)
+                          .copy());
+    return frames;
+}
+
+// The first frame whose pixel at `p` is more blue than red, or -1.
+int firstBlueFrame(const QList<QImage> &frames, QPoint p) {
+    for (int f = 0; f < frames.size(); ++f) {
+        const QColor c = frames.at(f).pixelColor(p);
+        if (c.blue() > c.red())
+            return f;
+    }
+    return -1;
+}
+
+QString flatPicture(const QString &path, Qt::GlobalColor colour) {
+    QImage picture(640, 360, QImage::Format_RGB32);
+    picture.fill(colour);
+    picture.save(path);
+    return path;
+}
+
 class TestExport : public QObject {
     Q_OBJECT
 
@@ -295,6 +337,96 @@ private slots:
         QCOMPARE(darkest, QPoint(0, 4));
         const int last = int(stepsOf(2).indexOf(100));
         QCOMPARE(lightest, QPoint(last % 10, last / 10));
+    }
+
+    // The tiles of a video at a slide's size appear in the effect's order,
+    // each on the first frame at or after its step's time.
+    void videoShowsEachTileOnTime_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("effect");
+        QTest::newRow("mp4, effect 17") << QStringLiteral("mp4") << 17;
+        QTest::newRow("webm, effect 23") << QStringLiteral("webm") << 23;
+    }
+
+    void videoShowsEachTileOnTime() {
+        QFETCH(QString, format);
+        QFETCH(int, effect);
+        const QSize size(320, 180);
+        const int fps = 10;
+        const QString path = m_dir->filePath(QStringLiteral("reveal.") + format);
+        const Run run = runProgram(
+            {QStringLiteral("--export"), path, QStringLiteral("--size"), QStringLiteral("320x180"),
+             QStringLiteral("--fps"), QString::number(fps), QStringLiteral("--effect"),
+             QString::number(effect), QStringLiteral("--cover"),
+             flatPicture(m_dir->filePath(QStringLiteral("red.png")), Qt::red),
+             QStringLiteral("--source"),
+             flatPicture(m_dir->filePath(QStringLiteral("blue.png")), Qt::blue)});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QString codec;
+        const QList<QImage> frames = decodedFrames(path, size, &codec);
+        QCOMPARE(codec,
+                 format == u"mp4" ? QStringLiteral("h264,320,180") : QStringLiteral("vp9,320,180"));
+        QCOMPARE(frames.size(), (kEndMs * fps + 999) / 1000);
+        const QList<int> steps = stepsOf(effect);
+        for (int tile = 0; tile < 100; ++tile) {
+            const int column = tile % 10;
+            const int row = tile / 10;
+            const QPoint centre((column * 320 / 10 + (column + 1) * 320 / 10) / 2,
+                                (row * 180 / 10 + (row + 1) * 180 / 10) / 2);
+            const int expected = (nominalStartMs(steps.at(tile)) * fps + 999) / 1000;
+            QVERIFY2(firstBlueFrame(frames, centre) == expected,
+                     qPrintable(QStringLiteral("tile %1 shows at frame %2, not %3")
+                                    .arg(tile)
+                                    .arg(firstBlueFrame(frames, centre))
+                                    .arg(expected)));
+        }
+    }
+
+    // Three photos, two reveals; a bad photo stops it before any file is made.
+    void slideshowRevealsEachPhotoInTurn() {
+        const QString red = flatPicture(m_dir->filePath(QStringLiteral("red.png")), Qt::red);
+        const QString blue = flatPicture(m_dir->filePath(QStringLiteral("blue.png")), Qt::blue);
+        const QString green = flatPicture(m_dir->filePath(QStringLiteral("green.png")), Qt::green);
+        const QString path = m_dir->filePath(QStringLiteral("show.mp4"));
+        const QStringList common{QStringLiteral("--export"),  path,
+                                 QStringLiteral("--size"),    QStringLiteral("320x180"),
+                                 QStringLiteral("--fps"),     QStringLiteral("10"),
+                                 QStringLiteral("--hold"),    QStringLiteral("1"),
+                                 QStringLiteral("--effects"), QStringLiteral("17,23"),
+                                 QStringLiteral("--photos")};
+        const QString missing = m_dir->filePath(QStringLiteral("missing.jpg"));
+        const Run bad = runProgram(common + QStringList{red, missing, green});
+        QCOMPARE(bad.exitCode, 2);
+        QVERIFY(isOneLine(bad.err) && bad.err.contains(QStringLiteral("missing.jpg")));
+        QVERIFY(!QFileInfo::exists(path));
+
+        const Run run = runProgram(common + QStringList{red, blue, green});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QString codec;
+        const QList<QImage> frames = decodedFrames(path, QSize(320, 180), &codec);
+        // Red held 1 s, a reveal of 9.95 s, blue held 1 s, a reveal, green held 1 s.
+        QCOMPARE(frames.size(), 229);
+        auto isFlat = [&](int f, QColor c) {
+            for (const QPoint p : {QPoint(5, 5), QPoint(160, 90), QPoint(315, 175)}) {
+                const QColor got = frames.at(f).pixelColor(p);
+                if (std::abs(got.red() - c.red()) > 16 || std::abs(got.green() - c.green()) > 16 ||
+                    std::abs(got.blue() - c.blue()) > 16)
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY(isFlat(0, Qt::red) && isFlat(9, Qt::red));
+        QVERIFY(isFlat(110, Qt::blue) && isFlat(119, Qt::blue));
+        // Halfway through the second reveal, some tiles are green and some still blue.
+        int greenTiles = 0;
+        for (int tile = 0; tile < 100; ++tile) {
+            const QColor c = frames.at(170).pixelColor(16 + 32 * (tile % 10), 9 + 18 * (tile / 10));
+            greenTiles += c.green() > c.blue();
+        }
+        QVERIFY2(greenTiles > 0 && greenTiles < 100, qPrintable(QString::number(greenTiles)));
+        QVERIFY(isFlat(228, Qt::green));
     }
 
 private:

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "export/RevealTimeline.h"
+#include "export/TileAnimation.h"
+
+#include <QImage>
+#include <QList>
+#include <QSize>
+
+namespace exporting {
+
+// Where a cell of the 10 x 10 grid lies on a frame of `size`: the grid is
+// stretched over the whole frame, cell edges at floor(c * W / 10).
+QRect gridCell(const QPoint &cell, const QSize &size);
+
+// A reveal of `to` over `from`, both already of the frame's size: `from` held
+// for `coverMs`, then each step's tile at its nominal start, and the finished
+// `to` held for `holdMs` after the last step starts.
+TileAnimation slideReveal(const QImage &from, const QImage &to, const QList<TimelineStep> &steps,
+                          int coverMs, int holdMs);
+
+// How long such a reveal lasts.
+int slideRevealMs(const QList<TimelineStep> &steps, int coverMs, int holdMs);
+
+} // namespace exporting

@@ -5,11 +5,8 @@
 #include <QString>
 
 #include <map>
-#include <memory>
 
 namespace exporting {
-
-class RevealRecorder;
 
 // One step of a reveal: which tile of the 10 x 10 grid it shows, and when.
 struct TimelineStep {
@@ -18,20 +15,13 @@ struct TimelineStep {
 };
 
 // The order and times of each effect's 100 steps, with no pictures: what a
-// reveal at any size needs. Learnt once per effect from the window's reveal,
-// so it needs a QApplication.
+// reveal at any size needs, from the reveal's own rules, kept once per effect.
 class RevealTimeline {
 public:
-    RevealTimeline();
-    ~RevealTimeline();
-    RevealTimeline(const RevealTimeline &) = delete;
-    RevealTimeline &operator=(const RevealTimeline &) = delete;
-
     // Effect 1 ... 69's steps in order; empty, with the reason, if it failed.
     QList<TimelineStep> steps(int effect, QString *error);
 
 private:
-    std::unique_ptr<RevealRecorder> m_recorder;
     std::map<int, QList<TimelineStep>> m_known;
 };
 

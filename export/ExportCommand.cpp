@@ -2,6 +2,7 @@
 
 #include "app/PhotoControls.h"
 #include "export/AnimationFile.h"
+#include "export/CommandLineChecks.h"
 #include "export/RevealAnimation.h"
 #include "export/RevealAtlas.h"
 #include "export/RevealRecorder.h"
@@ -25,31 +26,16 @@ namespace {
 const QString kExport = QStringLiteral("export");
 const QString kAtlas = QStringLiteral("atlas");
 
-bool asksForFile(int argc, char *argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        for (const QString &name : {kExport, kAtlas}) {
-            const QString option = QStringLiteral("--") + name;
-            if (argument == option || argument.startsWith(option + u'='))
-                return true;
-        }
-    }
-    return false;
-}
-
 struct Problem {
     QString program;
     int say(int status, const QString &message) const {
-        std::fputs(qPrintable(program + QStringLiteral(": ") + message + u'\n'), stderr);
-        return status;
+        return commandline::report(program, message, status);
     }
 };
 
 // "17" or "017" is effect 17; anything else, or a number past the catalogue, is none.
 int effectNumber(const QString &text) {
-    bool ok = false;
-    const int n = text.trimmed().toInt(&ok, 10);
-    return ok && n >= 1 && n <= reveal::kEffectCount ? n : 0;
+    return commandline::exactNumber(text, 1, reveal::kEffectCount).value_or(0);
 }
 
 // Counts frames on a terminal; says nothing into a pipe or a log.
@@ -88,14 +74,16 @@ int writeAtlas(const Problem &problem, const QString &path, int scale) {
 } // namespace
 
 std::optional<int> runFileCommand(int argc, char *argv[]) {
-    if (!asksForFile(argc, argv))
+    if (commandline::modeOf(argc, argv) != commandline::Mode::File)
         return std::nullopt;
 
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const Problem problem{argc > 0 ? QFileInfo(arguments.constFirst()).fileName()
+    const Problem problem{argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName()
                                    : QStringLiteral("tessaline")};
+    QString unreadable;
+    const std::optional<QStringList> readable = commandline::argumentsOf(argc, argv, &unreadable);
+    if (!readable)
+        return problem.say(2, unreadable);
+    const QStringList &arguments = *readable;
 
     const QCommandLineOption exportFile(kExport, QStringLiteral("Write a reveal to FILE."),
                                         QStringLiteral("FILE"));
@@ -114,6 +102,8 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
     parser.addOptions({exportFile, atlasFile, effect, source, cover, scale, loop});
     if (!parser.parse(arguments))
         return problem.say(2, parser.errorText());
+    if (const QString repeated = commandline::repeatedOption(parser); !repeated.isEmpty())
+        return problem.say(2, QStringLiteral("--%1 is given more than once").arg(repeated));
     if (!parser.positionalArguments().isEmpty())
         return problem.say(2, QStringLiteral("unexpected argument '%1'")
                                   .arg(parser.positionalArguments().constFirst()));
@@ -121,9 +111,8 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
         parser.values(exportFile).size() > 1 || parser.values(atlasFile).size() > 1)
         return problem.say(2, QStringLiteral("give one of --export FILE and --atlas FILE.png"));
 
-    bool scaleOk = false;
-    const int k = parser.value(scale).toInt(&scaleOk);
-    if (!scaleOk || k < 1 || k > 4)
+    const int k = commandline::exactNumber(parser.value(scale), 1, 4).value_or(0);
+    if (k == 0)
         return problem.say(2, QStringLiteral("--scale takes 1, 2, 3 or 4"));
 
     // Files are made on Qt's offscreen platform whatever display there is, or
@@ -150,7 +139,7 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
         return problem.say(2, QStringLiteral("the file name must end in .gif or .webp"));
     const int n = effectNumber(parser.value(effect));
     if (n == 0)
-        return problem.say(1, QStringLiteral("there is no effect '%1'; the effects are 1 to %2")
+        return problem.say(2, QStringLiteral("there is no effect '%1'; the effects are 1 to %2")
                                   .arg(parser.value(effect))
                                   .arg(reveal::kEffectCount));
 

@@ -111,8 +111,8 @@ QByteArray encodeMap(const QImage &map, const QString &format) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "png").write(map);
-    return png;
+    // An empty result is a map that couldn't be encoded.
+    return QImageWriter(&buffer, "png").write(map) ? png : QByteArray();
 }
 
 QString mapsWritten(int count) {
@@ -145,6 +145,10 @@ int writeMaps(const LumaRequest &request, const QString &program) {
         // all; a link at a map's name is replaced, never written through.
         const QByteArray bytes = encodeMap(exporting::lumaMap(run, request.size), request.format);
         QString error;
+        if (bytes.isEmpty())
+            return commandline::report(
+                program, QStringLiteral("cannot encode %1; ").arg(path) + mapsWritten(effect - 1),
+                1);
         const bool written = exporting::writeSafely(
             path,
             [&](QIODevice &out, QString *reason) {

@@ -109,13 +109,17 @@ private slots:
         // What the line must say, besides beginning with the program's name.
         QTest::addColumn<QByteArrayList>("says");
 
-        // The folder holds L/ (with a link at map 05's name to outside/precious.txt),
+        // The folder holds L/ (with a link at map 05's name to outside/precious.txt,
+        // and one beside it to outside/animation.gif, which isn't there yet),
         // outside/precious.txt, and a picture whose name isn't UTF-8.
         QTest::newRow("a full disk")
             << QByteArrayList{"--luma", "D", "--size", "10x10"} << 1
             << QByteArrayList{"D/tessaline-04.pgm", "No space left on device", "3 maps"};
         QTest::newRow("a link at a map's name")
             << QByteArrayList{"--luma", "L", "--size", "10x10"} << 0 << QByteArrayList{};
+        // The file the user names is written through a link, as by the shell.
+        QTest::newRow("an animation named by a link")
+            << QByteArrayList{"--export", "L/tessaline-05.pgm.gif"} << 0 << QByteArrayList{};
 
         QTest::newRow("--luma twice") << QByteArrayList{"--luma", "L", "--luma", "outside"} << 2
                                       << QByteArrayList{"--luma is given more than once"};
@@ -183,6 +187,8 @@ private slots:
         const QString linked = here.filePath(QStringLiteral("L/tessaline-05.pgm"));
         QVERIFY(writeBytes(QFile::encodeName(precious), kPrecious));
         QVERIFY(QFile::link(QStringLiteral("../outside/precious.txt"), linked));
+        const QString animation = here.filePath(QStringLiteral("outside/animation.gif"));
+        QVERIFY(QFile::link(QStringLiteral("../outside/animation.gif"), linked + ".gif"));
         // Qt can't name this file to remove it with the folder.
         const QByteArray latin1Picture = QFile::encodeName(dir.path()) + "/caf\xe9.png";
         auto removePicture = qScopeGuard([&] { ::unlink(latin1Picture.constData()); });
@@ -236,12 +242,16 @@ private slots:
             QStringList names = QDir(disk).entryList(QDir::Files | QDir::Hidden);
             QCOMPARE(names, (QStringList{"filler", "tessaline-01.pgm", "tessaline-02.pgm",
                                          "tessaline-03.pgm", "tessaline-04.pgm"}));
+        } else if (exitCode == 0 && arguments.constFirst() == "--export") {
+            QVERIFY(QFileInfo(linked + ".gif").isSymLink());
+            QVERIFY(readBytes(animation).startsWith("GIF89a"));
         } else if (exitCode == 0) {
             // The link is replaced by a map of its own; its target is untouched.
             const QFileInfo map(linked);
             QVERIFY(!map.isSymLink() && map.isFile());
             QVERIFY(readBytes(linked).startsWith("P5\n10 10\n"));
-            QCOMPARE(QDir(here.filePath(QStringLiteral("L"))).entryList(QDir::Files).size(), 69);
+            const QDir maps(here.filePath(QStringLiteral("L")));
+            QCOMPARE(maps.entryList({QStringLiteral("tessaline-??.pgm")}, QDir::Files).size(), 69);
         } else {
             QCOMPARE(contents(dir.path()), before);
         }

@@ -2,6 +2,7 @@
 
 #include "app/PhotoControls.h"
 #include "app/Tessaline.h"
+#include "export/CommandLineChecks.h"
 #include "form/LoadPicture.h"
 
 #include <QCommandLineParser>
@@ -30,8 +31,7 @@ std::optional<int> PhotoOptions::load(const QString &program, qreal devicePixelR
     QString error;
     if (loadAt(devicePixelRatio, &error))
         return std::nullopt;
-    std::fputs(qPrintable(program + QStringLiteral(": ") + error + u'\n'), stderr);
-    return 2;
+    return commandline::report(program, error, 2);
 }
 
 bool PhotoOptions::loadAt(qreal devicePixelRatio, QString *error) {

@@ -3,6 +3,7 @@
 #include "app/PhotoOptions.h"
 #include "app/PlatformStart.h"
 #include "app/Tessaline.h"
+#include "export/CommandLineChecks.h"
 #include "export/ExportCommand.h"
 #include "export/LumaCommand.h"
 
@@ -45,10 +46,11 @@ QString fileModesHelp() {
 // needs a display, so they work from a text console too. Returns the exit
 // status when the program ends here, nothing when the window is to open.
 std::optional<int> answerCommandLine(int argc, char *argv[], PhotoOptions &photos) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
     const QString program = programName(argc, argv);
+    QString unreadable;
+    const std::optional<QStringList> arguments = commandline::argumentsOf(argc, argv, &unreadable);
+    if (!arguments)
+        return commandline::report(program, unreadable, 2);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -62,10 +64,11 @@ std::optional<int> answerCommandLine(int argc, char *argv[], PhotoOptions &photo
     parser.addOption(version);
     photos.addTo(parser);
 
-    if (!parser.parse(arguments)) {
-        printLine(stderr, program + QStringLiteral(": ") + parser.errorText());
-        return 2;
-    }
+    if (!parser.parse(*arguments))
+        return commandline::report(program, parser.errorText(), 2);
+    if (const QString repeated = commandline::repeatedOption(parser); !repeated.isEmpty())
+        return commandline::report(program,
+                                   QStringLiteral("--%1 is given more than once").arg(repeated), 2);
     if (parser.isSet(help)) {
         // The help text names the program as it was called, which it learns
         // from an application object; a console one needs no display.
@@ -78,11 +81,11 @@ std::optional<int> answerCommandLine(int argc, char *argv[], PhotoOptions &photo
                               QCoreApplication::applicationVersion());
         return 0;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        printLine(stderr, program + QStringLiteral(": unexpected argument '") +
-                              parser.positionalArguments().constFirst() + u'\'');
-        return 2;
-    }
+    if (!parser.positionalArguments().isEmpty())
+        return commandline::report(program,
+                                   QStringLiteral("unexpected argument '%1'")
+                                       .arg(parser.positionalArguments().constFirst()),
+                                   2);
     photos.read(parser);
     return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include "app/BuiltInPhotos.h"
 #include "app/PhotoControls.h"
 #include "export/AnimationFile.h"
+#include "export/CommandLineChecks.h"
 #include "export/RevealAnimation.h"
 #include "export/RevealAtlas.h"
 #include "export/RevealRecorder.h"
@@ -30,31 +31,16 @@ namespace {
 const QString kExport = QStringLiteral("export");
 const QString kAtlas = QStringLiteral("atlas");
 
-bool asksForFile(int argc, char *argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        for (const QString &name : {kExport, kAtlas}) {
-            const QString option = QStringLiteral("--") + name;
-            if (argument == option || argument.startsWith(option + u'='))
-                return true;
-        }
-    }
-    return false;
-}
-
 struct Problem {
     QString program;
     int say(int status, const QString &message) const {
-        std::fputs(qPrintable(program + QStringLiteral(": ") + message + u'\n'), stderr);
-        return status;
+        return commandline::report(program, message, status);
     }
 };
 
 // "17" or "017" is effect 17; anything else, or a number past the catalogue, is none.
 int effectNumber(const QString &text) {
-    bool ok = false;
-    const int n = text.trimmed().toInt(&ok, 10);
-    return ok && n >= 1 && n <= reveal::kEffectCount ? n : 0;
+    return commandline::exactNumber(text, 1, reveal::kEffectCount).value_or(0);
 }
 
 // Counts frames on a terminal; says nothing into a pipe or a log.
@@ -110,8 +96,8 @@ struct SlideOptions {
 
 // "1920x1080" (or with a capital X or a multiplication sign), each side within the limits.
 std::optional<QSize> frameSize(const QString &text) {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX×](\\d{1,5})$"));
-    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    static const QRegularExpression pattern(QStringLiteral("\\A(\\d{1,5})[xX×](\\d{1,5})\\z"));
+    const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch())
         return std::nullopt;
     const QSize size(match.captured(1).toInt(), match.captured(2).toInt());
@@ -124,7 +110,7 @@ std::optional<QSize> frameSize(const QString &text) {
 // "17,23,5" or "all"; empty on a mistake.
 QList<int> effectList(const QString &text) {
     QList<int> effects;
-    if (text.trimmed().compare(u"all", Qt::CaseInsensitive) == 0) {
+    if (text.compare(u"all", Qt::CaseInsensitive) == 0) {
         for (int n = 1; n <= reveal::kEffectCount; ++n)
             effects.append(n);
         return effects;
@@ -182,9 +168,8 @@ int exportSlides(const Problem &problem, const QCommandLineParser &parser, const
     if (parser.isSet(o.fps)) {
         if (!video)
             return problem.say(2, QStringLiteral("--fps is for .mp4 and .webm videos"));
-        bool ok = false;
-        fps = parser.value(o.fps).toInt(&ok);
-        if (!ok || fps < kMinFps || fps > kMaxFps)
+        fps = commandline::exactNumber(parser.value(o.fps), kMinFps, kMaxFps).value_or(0);
+        if (fps == 0)
             return problem.say(2, QStringLiteral("--fps takes %1 to %2").arg(kMinFps).arg(kMaxFps));
     }
 
@@ -217,16 +202,18 @@ int exportSlides(const Problem &problem, const QCommandLineParser &parser, const
     } else if (!slideshow || parser.isSet(effect)) {
         effects = {effectNumber(parser.value(effect))};
         if (effects.constFirst() == 0)
-            return problem.say(1, QStringLiteral("there is no effect '%1'; the effects are 1 to %2")
+            return problem.say(2, QStringLiteral("there is no effect '%1'; the effects are 1 to %2")
                                       .arg(parser.value(effect))
                                       .arg(reveal::kEffectCount));
     }
 
     int holdMs = kDefaultHoldMs;
     if (parser.isSet(o.hold)) {
-        bool ok = false;
-        const double seconds = parser.value(o.hold).toDouble(&ok);
-        if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > 3600)
+        // Seconds as plain decimals: "4", "0.5"; no sign, exponent or blanks.
+        static const QRegularExpression decimal(QStringLiteral("\\A\\d{1,4}(\\.\\d{1,3})?\\z"));
+        const double seconds =
+            decimal.match(parser.value(o.hold)).hasMatch() ? parser.value(o.hold).toDouble() : -1;
+        if (seconds < 0 || seconds > 3600)
             return problem.say(2, QStringLiteral("--hold takes seconds, 0 to 3600"));
         holdMs = int(std::lround(seconds * 1000));
     }
@@ -306,14 +293,16 @@ int exportSlides(const Problem &problem, const QCommandLineParser &parser, const
 } // namespace
 
 std::optional<int> runFileCommand(int argc, char *argv[]) {
-    if (!asksForFile(argc, argv))
+    if (commandline::modeOf(argc, argv) != commandline::Mode::File)
         return std::nullopt;
 
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const Problem problem{argc > 0 ? QFileInfo(arguments.constFirst()).fileName()
+    const Problem problem{argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName()
                                    : QStringLiteral("tessaline")};
+    QString unreadable;
+    const std::optional<QStringList> readable = commandline::argumentsOf(argc, argv, &unreadable);
+    if (!readable)
+        return problem.say(2, unreadable);
+    const QStringList &arguments = *readable;
 
     const QCommandLineOption exportFile(kExport, QStringLiteral("Write a reveal to FILE."),
                                         QStringLiteral("FILE"));
@@ -345,6 +334,8 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
                        effects, hold});
     if (!parser.parse(arguments))
         return problem.say(2, parser.errorText());
+    if (const QString repeated = commandline::repeatedOption(parser); !repeated.isEmpty())
+        return problem.say(2, QStringLiteral("--%1 is given more than once").arg(repeated));
     if (!parser.positionalArguments().isEmpty() && !parser.isSet(photos))
         return problem.say(2, QStringLiteral("unexpected argument '%1'")
                                   .arg(parser.positionalArguments().constFirst()));
@@ -352,9 +343,8 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
         parser.values(exportFile).size() > 1 || parser.values(atlasFile).size() > 1)
         return problem.say(2, QStringLiteral("give one of --export FILE and --atlas FILE.png"));
 
-    bool scaleOk = false;
-    const int k = parser.value(scale).toInt(&scaleOk);
-    if (!scaleOk || k < 1 || k > 4)
+    const int k = commandline::exactNumber(parser.value(scale), 1, 4).value_or(0);
+    if (k == 0)
         return problem.say(2, QStringLiteral("--scale takes 1, 2, 3 or 4"));
 
     // Files are made on Qt's offscreen platform whatever display there is, or
@@ -385,7 +375,7 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
         return problem.say(2, QStringLiteral("the file name must end in .gif or .webp"));
     const int n = effectNumber(parser.value(effect));
     if (n == 0)
-        return problem.say(1, QStringLiteral("there is no effect '%1'; the effects are 1 to %2")
+        return problem.say(2, QStringLiteral("there is no effect '%1'; the effects are 1 to %2")
                                   .arg(parser.value(effect))
                                   .arg(reveal::kEffectCount));
 

@@ -1,18 +1,20 @@
 #include "export/LumaCommand.h"
 
 #include "app/ApplicationSetup.h"
+#include "export/CommandLineChecks.h"
 #include "export/LumaMap.h"
 #include "export/RevealRecorder.h"
+#include "export/SafeFile.h"
 #include "reveal/EffectCatalogue.h"
 #include "reveal/RevealRun.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -32,19 +34,11 @@ void quietExceptForErrors(QtMsgType type, const QMessageLogContext &, const QStr
         std::fputs(qPrintable(message + u'\n'), stderr);
 }
 
-bool asksForMaps(int argc, char *argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--luma" || argument.startsWith("--luma="))
-            return true;
-    }
-    return false;
-}
-
 // "1920x1080" (or with a capital X or a multiplication sign), each side
 // within the limits.
 std::optional<QSize> parseSize(const QString &text) {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX×](\\d{1,5})$"));
+    // \z, since $ would also take a newline at the end.
+    static const QRegularExpression pattern(QStringLiteral("\\A(\\d{1,5})[xX×](\\d{1,5})\\z"));
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch())
         return std::nullopt;
@@ -71,6 +65,10 @@ std::optional<LumaRequest> parseRequest(const QStringList &arguments, QString &p
 
     if (!parser.parse(arguments)) {
         problem = parser.errorText();
+        return std::nullopt;
+    }
+    if (const QString repeated = commandline::repeatedOption(parser); !repeated.isEmpty()) {
+        problem = QStringLiteral("--%1 is given more than once").arg(repeated);
         return std::nullopt;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -106,47 +104,60 @@ std::optional<LumaRequest> parseRequest(const QStringList &arguments, QString &p
     return request;
 }
 
-// Writes one map in place of any file of its name, never half of one.
-QString writeMap(const QImage &map, const QString &path, const QString &format) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (format == QLatin1String("png")) {
-        QImageWriter writer(&file, "png");
-        if (!writer.write(map))
-            return writer.errorString();
-    } else {
-        const QByteArray pgm = exporting::toPgm16(map);
-        if (file.write(pgm) != pgm.size())
-            return file.errorString();
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+// A map as the bytes of its file.
+QByteArray encodeMap(const QImage &map, const QString &format) {
+    if (format != QLatin1String("png"))
+        return exporting::toPgm16(map);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    // An empty result is a map that couldn't be encoded.
+    return QImageWriter(&buffer, "png").write(map) ? png : QByteArray();
+}
+
+QString mapsWritten(int count) {
+    if (count == 0)
+        return QStringLiteral("no map was written");
+    if (count == 1)
+        return QStringLiteral("the 1 map before it was written");
+    return QStringLiteral("the %1 maps before it were written").arg(count);
 }
 
 int writeMaps(const LumaRequest &request, const QString &program) {
-    auto fail = [&](const QString &message) {
-        std::fputs(qPrintable(program + QStringLiteral(": ") + message + u'\n'), stderr);
-        return 1;
-    };
     const QFileInfo folder(request.folder);
     if (!folder.isDir())
-        return fail(QDir::toNativeSeparators(request.folder) +
-                    (folder.exists() ? QStringLiteral(": not a folder")
-                                     : QStringLiteral(": no such folder")));
+        return commandline::report(program,
+                                   QDir::toNativeSeparators(request.folder) +
+                                       (folder.exists() ? QStringLiteral(": not a folder")
+                                                        : QStringLiteral(": no such folder")),
+                                   1);
 
     const QDir dir(request.folder);
     for (int effect = 1; effect <= reveal::kEffectCount; ++effect) {
         const QList<reveal::StepCell> run = reveal::RevealRun::stepsOfEffect(effect);
         if (run.isEmpty())
-            return fail(QStringLiteral("there is no effect %1").arg(effect));
+            return commandline::report(program, QStringLiteral("there is no effect %1").arg(effect),
+                                       1);
         const QString path = dir.filePath(QStringLiteral("tessaline-%1.%2")
                                               .arg(effect, 2, 10, QLatin1Char('0'))
                                               .arg(request.format));
-        const QString error = writeMap(exporting::lumaMap(run, request.size), path, request.format);
-        if (!error.isEmpty())
-            return fail(QDir::toNativeSeparators(path) + QStringLiteral(": ") + error);
+        // Each map goes through the writer every file does, whole or not at
+        // all; a link at a map's name is replaced, never written through.
+        const QByteArray bytes = encodeMap(exporting::lumaMap(run, request.size), request.format);
+        QString error;
+        if (bytes.isEmpty())
+            return commandline::report(
+                program, QStringLiteral("cannot encode %1; ").arg(path) + mapsWritten(effect - 1),
+                1);
+        const bool written = exporting::writeSafely(
+            path,
+            [&](QIODevice &out, QString *reason) {
+                return exporting::writeAll(out, bytes.constData(), bytes.size(), reason);
+            },
+            &error, exporting::Links::Replace);
+        if (!written)
+            return commandline::report(program,
+                                       error + QStringLiteral("; ") + mapsWritten(effect - 1), 1);
     }
     return 0;
 }
@@ -154,20 +165,18 @@ int writeMaps(const LumaRequest &request, const QString &program) {
 } // namespace
 
 std::optional<int> runLumaCommand(int argc, char *argv[]) {
-    if (!asksForMaps(argc, argv))
+    if (commandline::modeOf(argc, argv) != commandline::Mode::Luma)
         return std::nullopt;
 
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const QString program = QFileInfo(arguments.constFirst()).fileName();
-
+    const QString program = argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName()
+                                     : QStringLiteral("tessaline");
     QString problem;
-    const std::optional<LumaRequest> request = parseRequest(arguments, problem);
-    if (!request) {
-        std::fputs(qPrintable(program + QStringLiteral(": ") + problem + u'\n'), stderr);
-        return 2;
-    }
+    const std::optional<QStringList> arguments = commandline::argumentsOf(argc, argv, &problem);
+    if (!arguments)
+        return commandline::report(program, problem, 2);
+    const std::optional<LumaRequest> request = parseRequest(*arguments, problem);
+    if (!request)
+        return commandline::report(program, problem, 2);
 
     // The maps come from the window's own reveal, run where no display is needed.
     // Qt's remarks about that platform (no runtime folder, say) are no concern

@@ -1,23 +1,92 @@
 #include "export/SafeFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace exporting {
 
+namespace {
+
+QString systemError(int number) {
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
+// Writes beside `path` under a new name that nothing else can hold (no link
+// can be waiting there), then renames it over `path`, which replaces a link
+// at that name and never its target.
+bool writeReplacing(const QString &path, const QString &shown,
+                    const std::function<bool(QIODevice &, QString *)> &write, QString *error) {
+    auto fail = [&](const QString &reason) {
+        *error = QStringLiteral("cannot write %1: %2").arg(shown, reason);
+        return false;
+    };
+    const QByteArray finalName = QFile::encodeName(path);
+    QByteArray temporaryName = finalName + ".XXXXXX";
+    const int fd = mkstemp(temporaryName.data());
+    if (fd < 0)
+        return fail(systemError(errno));
+    // A new file gets the permissions any file made here would get.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+
+    bool written = false;
+    {
+        QFile file;
+        if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                       QFileDevice::DontCloseHandle)) {
+            *error = file.errorString();
+        } else if (write(file, error)) {
+            written = file.flush();
+            if (!written)
+                *error = file.errorString();
+        }
+    }
+    const int closeError = ::close(fd) == 0 ? 0 : errno;
+    if (written && closeError != 0) {
+        written = false;
+        *error = systemError(closeError);
+    }
+    if (written && std::rename(temporaryName.constData(), finalName.constData()) != 0) {
+        written = false;
+        *error = systemError(errno);
+    }
+    if (!written) {
+        ::unlink(temporaryName.constData());
+        // A stop has no reason to give.
+        return error->isEmpty() ? false : fail(*error);
+    }
+    return true;
+}
+
+} // namespace
+
 bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
-                 QString *error) {
+                 QString *error, Links links) {
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo target(path);
-    if (target.isDir()) {
+    // A link the program replaces is only a name; what it points to doesn't matter.
+    const bool replacedLink = links == Links::Replace && target.isSymLink();
+    if (!replacedLink && target.isDir()) {
         *error = QStringLiteral("%1 is a folder").arg(shown);
         return false;
     }
-    if (target.exists() && !target.isFile()) {
+    if (!replacedLink && target.exists() && !target.isFile()) {
         *error = QStringLiteral("%1 is not a regular file").arg(shown);
         return false;
     }
+    if (links == Links::Replace)
+        return writeReplacing(path, shown, write, error);
 
     QSaveFile file(path);
     // Unbuffered, a full disk shows at the write that meets it, with its reason.

@@ -9,13 +9,24 @@ class QIODevice;
 
 namespace exporting {
 
+// What a symbolic link at the name written to is taken for.
+enum class Links {
+    // The file the user named: written through the link to its target, as the
+    // shell's redirection does.
+    Follow,
+    // A name the program chose inside a folder: the link itself is replaced by
+    // a regular file, and nothing outside the folder is touched.
+    Replace,
+};
+
 // Writes a file under a temporary name beside `path` and renames it when
 // `write` has succeeded, so that a failure (or a stop, which `write` reports
 // with an empty reason) leaves no file and an existing one untouched. A folder
-// or a device is refused, since the rename would replace it. Returns false
-// with a one-line reason that names the file, or an empty one on a stop.
+// or a device is refused, since the rename would replace it. Writes are
+// unbuffered and checked, so a full disk is noticed with its reason. Returns
+// false with a one-line reason that names the file, or an empty one on a stop.
 bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
-                 QString *error);
+                 QString *error, Links links = Links::Follow);
 
 // Writes all of `data`: a short write is no error yet, and the next one says
 // why, such as a full disk. Returns false with the device's reason.

@@ -228,7 +228,7 @@ private slots:
             << QStringList{"--export", "/proc/x.gif"} << 1;
         QTest::newRow("folder named x.gif") << QStringList{"--export", "DIR/x.gif"} << 1;
         QTest::newRow("unknown effect")
-            << QStringList{"--export", "DIR/y.webp", "--effect", "70"} << 1;
+            << QStringList{"--export", "DIR/y.webp", "--effect", "70"} << 2;
         QTest::newRow("picture that isn't there")
             << QStringList{"--export", "DIR/y.gif", "--cover", "DIR/missing.jpg"} << 2;
         QTest::newRow("neither .gif nor .webp") << QStringList{"--export", "DIR/y.png"} << 2;

@@ -1,0 +1,120 @@
+#include "export/CommandLineChecks.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QHash>
+
+#include <cstdio>
+
+namespace commandline {
+
+namespace {
+
+// The options of every mode that take a value, so that the value that follows
+// one is never mistaken for a mode's flag.
+const QStringList kValueOptions = {
+    QStringLiteral("export"), QStringLiteral("atlas"),   QStringLiteral("luma"),
+    QStringLiteral("effect"), QStringLiteral("source"),  QStringLiteral("cover"),
+    QStringLiteral("scale"),  QStringLiteral("size"),    QStringLiteral("format"),
+    QStringLiteral("fps"),    QStringLiteral("effects"), QStringLiteral("hold"),
+};
+
+QString escapedByte(unsigned char byte) {
+    return QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+Mode modeOf(int argc, char *argv[]) {
+    bool file = false;
+    bool luma = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            break;
+        if (!argument.startsWith("--"))
+            continue;
+        const qsizetype equals = argument.indexOf('=');
+        const QString name = QString::fromLocal8Bit(argument.mid(2, equals < 0 ? -1 : equals - 2));
+        file = file || name == u"export" || name == u"atlas";
+        luma = luma || name == u"luma";
+        // The next argument is this option's value, whatever it looks like.
+        if (equals < 0 && kValueOptions.contains(name))
+            ++i;
+    }
+    // Both at once is a mistake the file modes' parser reports.
+    if (file)
+        return Mode::File;
+    return luma ? Mode::Luma : Mode::Window;
+}
+
+std::optional<QStringList> argumentsOf(int argc, char *argv[], QString *problem) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        const QString text = QString::fromLocal8Bit(bytes);
+        // The program's own name is only shown, never opened.
+        if (i > 0 && QFile::encodeName(text) != bytes) {
+            QString quoted;
+            for (const char byte : bytes) {
+                const auto b = static_cast<unsigned char>(byte);
+                quoted += b < 0x20 || b >= 0x7f || b == '\\' ? escapedByte(b) : QChar(b);
+            }
+            *problem = QStringLiteral("'%1' is not a valid file name in this locale's encoding")
+                           .arg(quoted);
+            return std::nullopt;
+        }
+        arguments.append(text);
+    }
+    return arguments;
+}
+
+QString repeatedOption(const QCommandLineParser &parser) {
+    QHash<QString, int> seen;
+    for (const QString &name : parser.optionNames()) {
+        if (++seen[name] > 1)
+            return name;
+    }
+    return {};
+}
+
+std::optional<int> exactNumber(const QString &text, int min, int max) {
+    if (text.isEmpty() || text.size() > 9)
+        return std::nullopt;
+    int n = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    if (n < min || n > max)
+        return std::nullopt;
+    return n;
+}
+
+QString shown(const QString &text) {
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\n')
+            result += QStringLiteral("\\n");
+        else if (u == u'\t')
+            result += QStringLiteral("\\t");
+        else if (u == u'\r')
+            result += QStringLiteral("\\r");
+        else if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) ||
+                 c.category() == QChar::Other_Format || u == 0x2028 || u == 0x2029)
+            result += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+        else
+            result += c;
+    }
+    return result;
+}
+
+int report(const QString &program, const QString &message, int status) {
+    std::fputs(qPrintable(shown(program + QStringLiteral(": ") + message) + u'\n'), stderr);
+    return status;
+}
+
+} // namespace commandline

@@ -206,7 +206,13 @@ bool PhotoControls::eventFilter(QObject *watched, QEvent *event) {
                               : widget.mapToGlobal(widget.rect().center());
         QMenu *menu = createMenu(box, &widget);
         menu->setAttribute(Qt::WA_DeleteOnClose);
+        // A screen reader names the menu after its photo as it opens.
+        menu->setAccessibleName(widget.accessibleName());
         menu->popup(at);
+        // From the keyboard, the first entry is taken at once, so that a
+        // reader says where the keys are and Return chooses it.
+        if (request->reason() != QContextMenuEvent::Mouse)
+            menu->setActiveAction(menu->actions().constFirst());
         return true;
     }
     case QEvent::DragEnter:

@@ -152,13 +152,13 @@ class AccessibilityTest(SessionTest):
             changed.append(differing)
             # The left photo has the keyboard again: compare it with the list's turn.
             if control != "Picture1(0)":
-                self.assertGreater(differing, 40, "%s shows no focus" % name)
+                self.assertGreater(differing, 20, "%s shows no focus" % name)
         report("pixels that show focus, stop by stop:", changed[1:])
         self.app.key("shift+Tab")
         self.pump_until(lambda: self.focused_name() == TAB_STOPS[-1][2], "Shift+Tab does not go back")
         time.sleep(0.15)
         x, y, w, h = CONTROLS["Picture1(0)"]
-        self.assertGreater(len(with_focus[0].differing(self.app.grab(x, y, w, h))), 40, "the left photo shows no focus")
+        self.assertGreater(len(with_focus[0].differing(self.app.grab(x, y, w, h))), 20, "the left photo shows no focus")
         self.close_and_expect_clean_exit()
 
     def test_photoMenuAndPressActionAreAnnounced(self):

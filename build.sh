@@ -65,6 +65,11 @@ TEST_PACKAGES=(
     x11-utils
     python3
     libxdamage1
+    # The screen reader's view: a private session bus with the accessibility
+    # bus on it, read from Python.
+    dbus
+    at-spi2-core
+    python3-pyatspi
     # Wayland compositors: weston for the start-up checks, a headless sway with
     # grim (screenshots) and wtype (keys) for the Wayland lane.
     weston

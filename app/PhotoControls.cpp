@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -23,6 +24,8 @@ PhotoControls::PhotoControls(Tessaline &window)
         form::PictureBox &widget = boxWidget(box);
         widget.setAcceptDrops(true);
         widget.installEventFilter(this);
+        m_purposes[box] = widget.accessibleDescription();
+        describe(box, QString());
     }
     // A photo read while a reveal ran is put in place when the run is over,
     // after the display has its old cover back.
@@ -100,6 +103,7 @@ void PhotoControls::loadFile(Box box, const QString &path) {
     const qreal ratio = m_window.devicePixelRatioF();
     auto *watcher = new QFutureWatcher<std::pair<QImage, form::PictureProblem>>(this);
     m_loads[box].watcher = watcher;
+    m_loads[box].path = path;
     connect(watcher, &QFutureWatcherBase::finished, this, [this, box, watcher] {
         if (m_loads[box].watcher == watcher)
             finishLoad(box);
@@ -123,7 +127,7 @@ void PhotoControls::finishLoad(Box box) {
         emit loadFailed(box, problem);
         return;
     }
-    setPhoto(box, photo);
+    setPhoto(box, photo, m_loads[box].path);
 }
 
 void PhotoControls::cancelLoad(Box box) {
@@ -139,12 +143,14 @@ void PhotoControls::restoreBuiltIn(Box box) {
     setPhoto(box, box == Source ? builtInSourcePhoto() : builtInCoverPhoto());
 }
 
-void PhotoControls::setPhoto(Box box, const QImage &photo) {
+void PhotoControls::setPhoto(Box box, const QImage &photo, const QString &path) {
     if (!canChange()) {
         m_loads[box].pending = photo;
+        m_loads[box].pendingPath = path;
         return;
     }
     m_loads[box].pending.reset();
+    describe(box, path);
     if (box == Source) {
         m_window.Picture1(0).setPicture(photo);
     } else {
@@ -159,9 +165,19 @@ void PhotoControls::applyPending() {
         if (std::optional<QImage> &pending = m_loads[box].pending) {
             const QImage photo = std::move(*pending);
             pending.reset();
-            setPhoto(box, photo);
+            setPhoto(box, photo, m_loads[box].pendingPath);
         }
     }
+}
+
+void PhotoControls::describe(Box box, const QString &path) {
+    QString shown;
+    if (path.isEmpty())
+        shown = box == Source ? QStringLiteral("Вградената изходна снимка.")
+                              : QStringLiteral("Вградената покриваща снимка.");
+    else
+        shown = QStringLiteral("Снимка от файла „%1“.").arg(QFileInfo(path).fileName());
+    boxWidget(box).setAccessibleDescription(shown + u' ' + m_purposes[box]);
 }
 
 void PhotoControls::showProblem(const form::PictureProblem &problem) {
@@ -190,7 +206,13 @@ bool PhotoControls::eventFilter(QObject *watched, QEvent *event) {
                               : widget.mapToGlobal(widget.rect().center());
         QMenu *menu = createMenu(box, &widget);
         menu->setAttribute(Qt::WA_DeleteOnClose);
+        // A screen reader names the menu after its photo as it opens.
+        menu->setAccessibleName(widget.accessibleName());
         menu->popup(at);
+        // From the keyboard, the first entry is taken at once, so that a
+        // reader says where the keys are and Return chooses it.
+        if (request->reason() != QContextMenuEvent::Mouse)
+            menu->setActiveAction(menu->actions().constFirst());
         return true;
     }
     case QEvent::DragEnter:

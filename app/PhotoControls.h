@@ -37,7 +37,8 @@ public:
     void loadFile(Box box, const QString &path);
     void restoreBuiltIn(Box box);
     // Puts a fitted photo in place; during a reveal, once the run has ended.
-    void setPhoto(Box box, const QImage &photo);
+    // `path` is the file it was read from; none for a built-in photo.
+    void setPhoto(Box box, const QImage &photo, const QString &path = QString());
 
     bool isLoading(Box box) const { return m_loads[box].watcher != nullptr; }
     // Whether the photos can be changed now: not while a reveal runs.
@@ -59,6 +60,8 @@ private:
     struct Load {
         QFutureWatcher<std::pair<QImage, form::PictureProblem>> *watcher = nullptr;
         std::optional<QImage> pending; // read during a reveal, shown after it
+        QString pendingPath;
+        QString path; // the file being read
     };
 
     form::PictureBox &boxWidget(Box box) const;
@@ -67,6 +70,9 @@ private:
     void cancelLoad(Box box);
     void showProblem(const form::PictureProblem &problem);
     void applyPending();
+    // What a screen reader says the box shows: the built-in photo or the
+    // file's name, then what the box is for.
+    void describe(Box box, const QString &path);
     static QString droppedFile(const QEvent *event);
 
     Tessaline &m_window;
@@ -74,5 +80,6 @@ private:
     // arrays go before the boxes do, and the boxes still send events.
     std::array<form::PictureBox *, 2> m_boxes{};
     std::array<Load, 2> m_loads;
-    QString m_hoveringFile; // the file being dragged over a box
+    std::array<QString, 2> m_purposes; // each box's own description
+    QString m_hoveringFile;            // the file being dragged over a box
 };

@@ -59,7 +59,7 @@ void PhotoOptions::applyTo(Tessaline &window) {
     if (ratio != 1.0)
         loadAt(ratio, nullptr);
     if (!m_source.isNull())
-        window.photos->setPhoto(PhotoControls::Source, m_source);
+        window.photos->setPhoto(PhotoControls::Source, m_source, m_sourcePath);
     if (!m_cover.isNull())
-        window.photos->setPhoto(PhotoControls::Cover, m_cover);
+        window.photos->setPhoto(PhotoControls::Cover, m_cover, m_coverPath);
 }

@@ -1,5 +1,6 @@
 #include "form/PictureBoxAccessible.h"
 
+#include "form/FormAccessible.h"
 #include "form/PictureBox.h"
 
 namespace form {
@@ -20,6 +21,8 @@ PictureBoxAccessible::PictureBoxAccessible(QWidget *widget)
 void PictureBoxAccessible::install() {
     static const bool installed = [] {
         QAccessible::installFactory(pictureBoxFactory);
+        // The form leaves its hidden boxes out of what it offers.
+        FormAccessible::install();
         return true;
     }();
     Q_UNUSED(installed);

@@ -394,6 +394,11 @@ private slots:
         QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window.get());
         QVERIFY(window);
         QVERIFY(isBulgarian(window->text(QAccessible::Description)));
+        QCOMPARE(window->role(), QAccessible::Window);
+        // The hidden cover is not there at all: no empty, nameless object.
+        QCOMPARE(
+            window->indexOfChild(QAccessible::queryAccessibleInterface(&m_window->Picture1(2))),
+            -1);
 
         QStringList described;
         for (int i = 0; i < window->childCount(); ++i) {

@@ -69,6 +69,10 @@ private slots:
         QCOMPARE(w.Picture1(0).picture().size(), QSize(250, 187) * w.devicePixelRatioF());
         QCOMPARE(w.Picture1(2).picture(), w.Picture1(1).picture());
         QVERIFY(fittedSource != fittedCover);
+        // A screen reader hears which files are shown.
+        const QString fromFile = QStringLiteral("Снимка от файла „photo");
+        QVERIFY(w.Picture1(0).accessibleDescription().startsWith(fromFile));
+        QVERIFY(w.Picture1(1).accessibleDescription().startsWith(fromFile));
 
         DisplayRecorder recorder(w.Picture1(1));
         w.Command2_Click();
@@ -82,6 +86,8 @@ private slots:
         QVERIFY(w.photos->canChange());
         QCOMPARE(w.Picture1(2).picture(), builtInCoverPhoto());
         QVERIFY(w.Picture1(1).surface() != fittedCover);
+        QVERIFY(w.Picture1(1).accessibleDescription().startsWith(
+            QStringLiteral("Вградената покриваща снимка.")));
     }
 
     void duringARevealNothingCanChangeAndTheReasonShows() {

@@ -3,7 +3,9 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace commandline {
@@ -90,6 +92,19 @@ std::optional<int> exactNumber(const QString &text, int min, int max) {
     if (n < min || n > max)
         return std::nullopt;
     return n;
+}
+
+std::optional<QSize> frameSize(const QString &text) {
+    // \z, since $ would also take a newline at the end.
+    static const QRegularExpression pattern(QStringLiteral("\\A(\\d{1,5})[xX×](\\d{1,5})\\z"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QSize size(match.captured(1).toInt(), match.captured(2).toInt());
+    if (std::min(size.width(), size.height()) < kMinSide ||
+        std::max(size.width(), size.height()) > kMaxSide)
+        return std::nullopt;
+    return size;
 }
 
 QString shown(const QString &text) {

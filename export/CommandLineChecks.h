@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +30,14 @@ QString repeatedOption(const QCommandLineParser &parser);
 
 // A whole number of digits only, from `min` to `max`; no sign, space or newline.
 std::optional<int> exactNumber(const QString &text, int min, int max);
+
+// The smallest and largest side of a picture the file modes make.
+inline constexpr int kMinSide = 10;
+inline constexpr int kMaxSide = 8192;
+
+// "1920x1080" (or with a capital X or a multiplication sign), each side from
+// kMinSide to kMaxSide, and nothing else around it.
+std::optional<QSize> frameSize(const QString &text);
 
 // `text` with each control character shown as an escape, so a message that
 // quotes what the user typed stays one plain line.

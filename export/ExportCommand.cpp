@@ -79,8 +79,6 @@ int writeAtlas(const Problem &problem, const QString &path, int scale) {
 // ---- Exports at any size, as video, and slideshows ------------------------
 // (--size, --fps, --photos, --effects, --hold; .mp4 and .webm)
 
-constexpr int kMinSide = 10;
-constexpr int kMaxSide = 8192;
 constexpr int kCoverMs = 500;   // the cover before a single reveal's first tile
 constexpr int kSourceMs = 2000; // the finished source after it
 constexpr int kDefaultHoldMs = 3000;
@@ -93,19 +91,6 @@ struct SlideOptions {
     const QCommandLineOption &effects;
     const QCommandLineOption &hold;
 };
-
-// "1920x1080" (or with a capital X or a multiplication sign), each side within the limits.
-std::optional<QSize> frameSize(const QString &text) {
-    static const QRegularExpression pattern(QStringLiteral("\\A(\\d{1,5})[xX×](\\d{1,5})\\z"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const QSize size(match.captured(1).toInt(), match.captured(2).toInt());
-    if (std::min(size.width(), size.height()) < kMinSide ||
-        std::max(size.width(), size.height()) > kMaxSide)
-        return std::nullopt;
-    return size;
-}
 
 // "17,23,5" or "all"; empty on a mistake.
 QList<int> effectList(const QString &text) {
@@ -148,12 +133,12 @@ int exportSlides(const Problem &problem, const QCommandLineParser &parser, const
 
     QSize size = video ? kVideoSize : QSize();
     if (parser.isSet(o.size)) {
-        const std::optional<QSize> parsed = frameSize(parser.value(o.size));
+        const std::optional<QSize> parsed = commandline::frameSize(parser.value(o.size));
         if (!parsed)
             return problem.say(2, QStringLiteral("bad size '%1': give WxH, each side from %2 to %3")
                                       .arg(parser.value(o.size))
-                                      .arg(kMinSide)
-                                      .arg(kMaxSide));
+                                      .arg(commandline::kMinSide)
+                                      .arg(commandline::kMaxSide));
         size = *parsed;
     }
     if (size.isEmpty())

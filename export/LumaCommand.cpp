@@ -14,14 +14,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QRegularExpression>
 
 #include <cstdio>
 
 namespace {
-
-constexpr int kMinSide = 10;
-constexpr int kMaxSide = 8192;
 
 struct LumaRequest {
     QString folder;
@@ -32,21 +28,6 @@ struct LumaRequest {
 void quietExceptForErrors(QtMsgType type, const QMessageLogContext &, const QString &message) {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fputs(qPrintable(message + u'\n'), stderr);
-}
-
-// "1920x1080" (or with a capital X or a multiplication sign), each side
-// within the limits.
-std::optional<QSize> parseSize(const QString &text) {
-    // \z, since $ would also take a newline at the end.
-    static const QRegularExpression pattern(QStringLiteral("\\A(\\d{1,5})[xX×](\\d{1,5})\\z"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const QSize size(match.captured(1).toInt(), match.captured(2).toInt());
-    if (std::min(size.width(), size.height()) < kMinSide ||
-        std::max(size.width(), size.height()) > kMaxSide)
-        return std::nullopt;
-    return size;
 }
 
 // Reads the command line; on a mistake, the message to print.
@@ -83,12 +64,12 @@ std::optional<LumaRequest> parseRequest(const QStringList &arguments, QString &p
         return std::nullopt;
     }
     if (parser.isSet(size)) {
-        const std::optional<QSize> parsed = parseSize(parser.value(size));
+        const std::optional<QSize> parsed = commandline::frameSize(parser.value(size));
         if (!parsed) {
             problem = QStringLiteral("bad size '%1': give WxH, each side from %2 to %3")
                           .arg(parser.value(size))
-                          .arg(kMinSide)
-                          .arg(kMaxSide);
+                          .arg(commandline::kMinSide)
+                          .arg(commandline::kMaxSide);
             return std::nullopt;
         }
         request.size = *parsed;

@@ -10,17 +10,6 @@ namespace {
 
 constexpr qint64 kWhite = 65535;
 
-// Cell edges are found by the same rounding on both sides, so that
-// neighbouring cells meet without a gap or an overlap.
-QRect cellRect(const QPoint &cell, const QSize &size) {
-    constexpr int grid = RevealRecorder::kGridSize;
-    const int left = cell.x() * size.width() / grid;
-    const int right = (cell.x() + 1) * size.width() / grid;
-    const int top = cell.y() * size.height() / grid;
-    const int bottom = (cell.y() + 1) * size.height() / grid;
-    return QRect(left, top, right - left, bottom - top);
-}
-
 } // namespace
 
 QImage lumaMap(const RevealRecording &run, const QSize &size) {
@@ -37,7 +26,7 @@ QImage lumaMap(const QList<reveal::StepCell> &steps, const QSize &size) {
     for (const reveal::StepCell &step : steps) {
         // Rounded to the nearest level, halves up.
         const auto level = quint16(end > 0 ? (2 * kWhite * step.startMs + end) / (2 * end) : 0);
-        const QRect cell = cellRect(step.cell, size);
+        const QRect cell = reveal::RevealRun::frameCell(step.cell, size);
         for (int y = cell.top(); y <= cell.bottom(); ++y) {
             auto *line = reinterpret_cast<quint16 *>(map.scanLine(y));
             std::fill(line + cell.left(), line + cell.left() + cell.width(), level);

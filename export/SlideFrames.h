@@ -9,10 +9,6 @@
 
 namespace exporting {
 
-// Where a cell of the 10 x 10 grid lies on a frame of `size`: the grid is
-// stretched over the whole frame, cell edges at floor(c * W / 10).
-QRect gridCell(const QPoint &cell, const QSize &size);
-
 // A reveal of `to` over `from`, both already of the frame's size: `from` held
 // for `coverMs`, then each step's tile at its nominal start, and the finished
 // `to` held for `holdMs` after the last step starts.

@@ -61,4 +61,12 @@ QList<StepCell> RevealRun::stepsOfEffect(int effect) {
     return steps;
 }
 
+QRect RevealRun::frameCell(QPoint cell, QSize size) {
+    const int left = cell.x() * size.width() / kGridSize;
+    const int right = (cell.x() + 1) * size.width() / kGridSize;
+    const int top = cell.y() * size.height() / kGridSize;
+    const int bottom = (cell.y() + 1) * size.height() / kGridSize;
+    return QRect(left, top, right - left, bottom - top);
+}
+
 } // namespace reveal

@@ -4,6 +4,8 @@
 
 #include <QList>
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +45,11 @@ public:
     // The tile of a cell on a display box of the given inner size, in twips:
     // a tenth of the box each way, the tenths cut to whole twips.
     static form::TwipsRect tileRect(double boxWidthTwips, double boxHeightTwips, QPoint cell);
+
+    // Where a cell lies on a picture of `size` pixels that the grid is
+    // stretched over: cell edges at floor(c * W / 10) both ways, so that
+    // neighbouring cells meet without a gap or an overlap.
+    static QRect frameCell(QPoint cell, QSize size);
 
     // For effect 1 ... 69: its 100 steps in order, each with its cell and its
     // nominal start in ms. Empty for a number outside the catalogue.

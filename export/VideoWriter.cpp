@@ -110,10 +110,15 @@ bool Encoder::open(const QString &file, VideoCodec codec, QSize size, int fps, Q
         av_opt_set(c->priv_data, "preset", "fast", 0);
         av_opt_set(c->priv_data, "profile", "high", 0);
         av_opt_set(c->priv_data, "crf", "18", 0);
-        // A short look-ahead and two threads keep a 1080p encoder's frames to
-        // a few dozen megabytes; tiles on still pictures gain nothing from more.
-        av_opt_set(c->priv_data, "rc-lookahead", "10", 0);
+        // Each frame x264 holds costs about 8 MB at 1080p. Two threads on
+        // slices of one frame, no look-ahead and no B-frames keep only the
+        // frame being encoded and its references (a 1080p video in about
+        // 140 MB instead of 280). Tiles appearing on still pictures lose
+        // nothing visible at this quality; the file is about twice as large
+        // (2 MB for a 1080p reveal).
         c->thread_count = 2;
+        c->max_b_frames = 0;
+        av_opt_set(c->priv_data, "x264-params", "sliced-threads=1:rc-lookahead=0:bframes=0", 0);
     } else {
         c->bit_rate = 0;
         av_opt_set(c->priv_data, "crf", "30", 0);

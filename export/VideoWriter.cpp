@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 
+#ifdef TESSALINE_VIDEO
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -17,9 +18,11 @@ extern "C" {
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
+#endif
 
 namespace exporting {
 
+#ifdef TESSALINE_VIDEO
 namespace {
 
 QString avError(int code) {
@@ -296,6 +299,7 @@ bool encodeFrames(Encoder &encoder, const VideoPlan &plan, const Progress &progr
 }
 
 } // namespace
+#endif
 
 bool videoCodecFor(const QString &path, VideoCodec *codec) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -315,6 +319,13 @@ int videoFrameCount(qint64 totalMs, int fps) {
 bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progress,
                QString *error) {
     const QString shown = QDir::toNativeSeparators(path);
+#ifndef TESSALINE_VIDEO
+    Q_UNUSED(plan);
+    Q_UNUSED(progress);
+    *error =
+        QStringLiteral("cannot write %1: this build of the program makes no videos").arg(shown);
+    return false;
+#else
     VideoCodec codec;
     if (!videoCodecFor(path, &codec)) {
         *error = QStringLiteral("%1 is not a .mp4 or .webm file name").arg(shown);
@@ -372,6 +383,7 @@ bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progr
     if (!written && !error->isEmpty())
         *error = QStringLiteral("cannot write %1: %2").arg(shown, *error);
     return written;
+#endif
 }
 
 } // namespace exporting

@@ -43,9 +43,9 @@ bool exportEffectAnimation(Tessaline &window, const QString &path, QProgressDial
         if (steps.isEmpty())
             return false;
         const exporting::TileAnimation animation =
-            exporting::slideReveal(form::fitPicture(window.Picture1(2).picture(), size, 1)
+            exporting::slideReveal(form::fitPicture(window.coverBox().picture(), size, 1)
                                        .convertToFormat(QImage::Format_RGB32),
-                                   form::fitPicture(window.Picture1(0).picture(), size, 1)
+                                   form::fitPicture(window.sourceBox().picture(), size, 1)
                                        .convertToFormat(QImage::Format_RGB32),
                                    steps, 500, 2000);
         return exporting::saveVideo(
@@ -60,8 +60,8 @@ bool exportEffectAnimation(Tessaline &window, const QString &path, QProgressDial
 
     exporting::RevealRequest request;
     request.effect = selectedEffect(window);
-    request.source = window.Picture1(0).picture();
-    request.cover = window.Picture1(2).picture();
+    request.source = window.sourceBox().picture();
+    request.cover = window.coverBox().picture();
     exporting::TileAnimation animation;
     if (!exporting::recordReveal(request, &animation, error))
         return false;

@@ -1,8 +1,7 @@
 #include "app/PhotoControls.h"
 
-#include "app/AnimationSaving.h"
-#include "app/BuiltInPhotos.h"
 #include "app/Tessaline.h"
+#include "resources/BuiltInPhotos.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -19,7 +18,7 @@
 PhotoControls::PhotoControls(Tessaline &window)
     : QObject(&window)
     , m_window(window)
-    , m_boxes{&window.Picture1(0), &window.Picture1(1)} {
+    , m_boxes{&window.sourceBox(), &window.displayBox()} {
     for (const Box box : {Source, Cover}) {
         form::PictureBox &widget = boxWidget(box);
         widget.setAcceptDrops(true);
@@ -65,8 +64,8 @@ QMenu *PhotoControls::createMenu(Box box, QWidget *parent) {
     }
     if (box == Cover) {
         menu->addSeparator();
-        menu->addAction(QStringLiteral("Запази ефекта като анимация…"), &m_window,
-                        [this] { saveEffectAnimation(m_window); });
+        menu->addAction(QStringLiteral("Запази ефекта като анимация…"), this,
+                        &PhotoControls::saveAnimationRequested);
     }
     return menu;
 }
@@ -99,7 +98,7 @@ void PhotoControls::loadFile(Box box, const QString &path) {
     if (!canChange())
         return;
     cancelLoad(box);
-    const QSize size = photoSize();
+    const QSize size = kPhotoSize;
     const qreal ratio = m_window.devicePixelRatioF();
     auto *watcher = new QFutureWatcher<std::pair<QImage, form::PictureProblem>>(this);
     m_loads[box].watcher = watcher;
@@ -152,10 +151,10 @@ void PhotoControls::setPhoto(Box box, const QImage &photo, const QString &path) 
     m_loads[box].pending.reset();
     describe(box, path);
     if (box == Source) {
-        m_window.Picture1(0).setPicture(photo);
+        m_window.sourceBox().setPicture(photo);
     } else {
-        m_window.Picture1(2).setPicture(photo);
-        m_window.Picture1(1).setPicture(photo);
+        m_window.coverBox().setPicture(photo);
+        m_window.displayBox().setPicture(photo);
     }
     emit photoChanged(box);
 }

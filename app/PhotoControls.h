@@ -29,9 +29,6 @@ public:
 
     explicit PhotoControls(Tessaline &window);
 
-    // The size every photo is fitted to, in logical pixels.
-    static QSize photoSize() { return QSize(250, 187); }
-
     // Reads a file in the background with a busy cursor on the box; the photo
     // changes when it is read, or a message box says why it can't.
     void loadFile(Box box, const QString &path);
@@ -52,6 +49,8 @@ public:
 signals:
     void photoChanged(PhotoControls::Box box);
     void loadFailed(PhotoControls::Box box, const form::PictureProblem &problem);
+    // The display box's menu asks for the effect to be saved as an animation.
+    void saveAnimationRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

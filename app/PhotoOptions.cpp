@@ -2,8 +2,9 @@
 
 #include "app/PhotoControls.h"
 #include "app/Tessaline.h"
-#include "export/CommandLineChecks.h"
+#include "cli/CommandLineChecks.h"
 #include "form/LoadPicture.h"
+#include "resources/BuiltInPhotos.h"
 
 #include <QCommandLineParser>
 
@@ -37,13 +38,12 @@ std::optional<int> PhotoOptions::load(const QString &program, qreal devicePixelR
 bool PhotoOptions::loadAt(qreal devicePixelRatio, QString *error) {
     QImage source, cover;
     if (!m_sourcePath.isEmpty()) {
-        source =
-            form::LoadPicture(m_sourcePath, PhotoControls::photoSize(), devicePixelRatio, error);
+        source = form::LoadPicture(m_sourcePath, kPhotoSize, devicePixelRatio, error);
         if (source.isNull())
             return false;
     }
     if (!m_coverPath.isEmpty()) {
-        cover = form::LoadPicture(m_coverPath, PhotoControls::photoSize(), devicePixelRatio, error);
+        cover = form::LoadPicture(m_coverPath, kPhotoSize, devicePixelRatio, error);
         if (cover.isNull())
             return false;
     }

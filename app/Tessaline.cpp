@@ -1,8 +1,9 @@
 #include "app/Tessaline.h"
 
-#include "app/BuiltInPhotos.h"
+#include "app/AnimationSaving.h"
 #include "app/PhotoControls.h"
 #include "form/ErrorDispatcher.h"
+#include "resources/BuiltInPhotos.h"
 #include "resources/RawImage.h"
 #include "reveal/EffectCatalogue.h"
 
@@ -45,6 +46,10 @@ Tessaline::Tessaline(QWidget *parent)
     connectHandlers();
     form::dispatch([this] { Form_Load(); });
     photos = new PhotoControls(*this);
+    // The photos' menus and the saving of animations know nothing of each
+    // other: the window puts them together.
+    connect(photos, &PhotoControls::saveAnimationRequested, this,
+            [this] { saveEffectAnimation(*this); });
 }
 
 QString Tessaline::title() {

@@ -16,8 +16,9 @@
 
 class PhotoControls;
 
-// The program's one window. Its handlers live beside what they drive: the
-// layout and start-up here, the reveal in reveal/, the dot burst in burst/.
+// The program's one window: the layout and start-up in Tessaline.cpp, the
+// reveal's handlers in TessalineReveal.cpp over reveal/'s rules, and the dot
+// burst's in TessalineBurst.cpp over burst/'s dots.
 class Tessaline : public form::Form {
     Q_OBJECT
 
@@ -36,6 +37,12 @@ public:
     form::Timer *Timer1 = nullptr;
     form::ListBox *List1 = nullptr;
     form::ControlArray<form::Label> Label1;
+    // The three photo boxes by what they hold: the source on the left, the
+    // display the reveal runs in, and the hidden box that keeps the cover.
+    form::PictureBox &sourceBox() { return Picture1(0); }
+    form::PictureBox &displayBox() { return Picture1(1); }
+    form::PictureBox &coverBox() { return Picture1(2); }
+
     // Tells a screen reader when a reveal starts and ends.
     form::Announcer *status = nullptr;
 

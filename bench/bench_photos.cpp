@@ -80,7 +80,7 @@ void resetPeak() {
 
 // From a file dropped on the source box to the box having painted it.
 double dropToScreenMs(Tessaline &window, const QString &path) {
-    form::PictureBox &box = window.Picture1(0);
+    form::PictureBox &box = window.sourceBox();
     QSignalSpy changed(window.photos, &PhotoControls::photoChanged);
     QSignalSpy failed(window.photos, &PhotoControls::loadFailed);
     QMimeData data;

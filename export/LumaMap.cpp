@@ -12,13 +12,6 @@ constexpr qint64 kWhite = 65535;
 
 } // namespace
 
-QImage lumaMap(const RevealRecording &run, const QSize &size) {
-    QList<reveal::StepCell> steps;
-    for (const RecordedStep &step : run.steps)
-        steps.append({step.step, step.cell, step.startMs, step.intervalAfter});
-    return lumaMap(steps, size);
-}
-
 QImage lumaMap(const QList<reveal::StepCell> &steps, const QSize &size) {
     QImage map(size, QImage::Format_Grayscale16);
     map.fill(0);

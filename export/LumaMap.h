@@ -1,6 +1,5 @@
 #pragma once
 
-#include "export/RevealRecorder.h"
 #include "reveal/RevealRun.h"
 
 #include <QByteArray>
@@ -15,7 +14,6 @@ namespace exporting {
 // editor's linear luma wipe through it switches the tiles in the reveal's
 // order and with its rhythm, slow in the middle.
 QImage lumaMap(const QList<reveal::StepCell> &steps, const QSize &size);
-QImage lumaMap(const RevealRecording &run, const QSize &size);
 
 // The map as a binary PGM of 16-bit samples, maximum value 65535.
 QByteArray toPgm16(const QImage &map);

@@ -1,7 +1,7 @@
 #include "export/RevealAnimation.h"
 
-#include "app/BuiltInPhotos.h"
 #include "form/Twips.h"
+#include "resources/BuiltInPhotos.h"
 #include "reveal/EffectCatalogue.h"
 #include "reveal/RevealRun.h"
 

@@ -1,7 +1,7 @@
-#include "app/BuiltInPhotos.h"
 #include "export/RevealAtlas.h"
 #include "form/LenientNumber.h"
 #include "form/Twips.h"
+#include "resources/BuiltInPhotos.h"
 #include "reveal/EffectCatalogue.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "DisplayRecorder.h"
 #include "PictureFiles.h"
 #include "WindowTest.h"
-#include "app/BuiltInPhotos.h"
 #include "app/PhotoControls.h"
 #include "app/Tessaline.h"
+#include "resources/BuiltInPhotos.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>

@@ -1,5 +1,5 @@
+#include "RevealRecorder.h"
 #include "WindowTest.h"
-#include "export/RevealRecorder.h"
 #include "form/LenientNumber.h"
 #include "reveal/EffectCatalogue.h"
 #include "reveal/RevealRun.h"

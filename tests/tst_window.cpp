@@ -1,8 +1,8 @@
 #include "VerifyRuntimeError.h"
 #include "WindowTest.h"
-#include "app/BuiltInPhotos.h"
 #include "app/Tessaline.h"
 #include "form/ErrorDispatcher.h"
+#include "resources/BuiltInPhotos.h"
 
 #include <QFontInfo>
 #include <QRawFont>

@@ -29,7 +29,8 @@ struct RevealRecording {
     QList<RecordedStep> steps; // steps 1 ... 100, in order
 };
 
-// Runs the window's own reveal, not a copy of it, and records what it does.
+// Runs the window's own reveal, not a copy of it, and records what it does:
+// the tests hold the reveal's rules in reveal/ to what the window really paints.
 //
 // The recorder makes a Tessaline window and never shows it. For each effect it
 // selects the effect in the list, calls the button's handler, then delivers
@@ -37,11 +38,8 @@ struct RevealRecording {
 // ends. What each step painted comes from the display box itself; the timing is
 // the interval the timer was given after each step.
 //
-// It needs a QApplication. On the command line, call useOffscreenPlatform()
-// before making it, so that no display is needed:
+// It needs a QApplication:
 //
-//     exporting::useOffscreenPlatform();
-//     QApplication app(argc, argv);
 //     exporting::RevealRecorder recorder;
 //     recorder.setPictures(source, cover);           // optional: built-in photos otherwise
 //     const exporting::RevealRecording run = recorder.record(17, /*withImages=*/true);
@@ -82,9 +80,5 @@ private:
     std::unique_ptr<Tessaline> m_window;
     QString m_error;
 };
-
-// Makes the next QApplication use Qt's offscreen platform, whatever the
-// environment asks for. Call it before the application object is made.
-void useOffscreenPlatform();
 
 } // namespace exporting

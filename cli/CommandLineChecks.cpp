@@ -1,4 +1,4 @@
-#include "export/CommandLineChecks.h"
+#include "cli/CommandLineChecks.h"
 
 #include <QCommandLineParser>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/BuiltInPhotos.h"
+#include "resources/BuiltInPhotos.h"
 
 #include "resources/RawImage.h"
 

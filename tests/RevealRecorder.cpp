@@ -1,4 +1,4 @@
-#include "export/RevealRecorder.h"
+#include "RevealRecorder.h"
 
 #include "app/Tessaline.h"
 #include "form/RuntimeError.h"
@@ -43,13 +43,13 @@ RevealRecorder::~RevealRecorder() = default;
 
 void RevealRecorder::setPictures(const QImage &source, const QImage &cover) {
     Tessaline &w = *m_window;
-    w.Picture1(0).setPicture(source);
-    w.Picture1(2).setPicture(cover);
-    w.Picture1(1).setPicture(cover);
+    w.sourceBox().setPicture(source);
+    w.coverBox().setPicture(cover);
+    w.displayBox().setPicture(cover);
 }
 
 void RevealRecorder::showWholeGrid() {
-    form::PictureBox &display = m_window->Picture1(1);
+    form::PictureBox &display = m_window->displayBox();
     display.setFrameStyle(QFrame::NoFrame);
     display.setPicture(display.picture()); // lays its surface out again, at the new size
 }
@@ -64,7 +64,7 @@ RevealRecording RevealRecorder::record(int effect, bool withImages) {
     }
 
     Tessaline &w = *m_window;
-    form::PictureBox &display = w.Picture1(1);
+    form::PictureBox &display = w.displayBox();
     w.List1->setListIndex(effect - 1);
 
     RevealRecording run;
@@ -125,14 +125,10 @@ RevealRecording RevealRecorder::record(int effect, bool withImages) {
         // Leave the window as a finished reveal leaves it.
         w.Timer1->setEnabled(false);
         w.Command2->setEnabled(true);
-        display.setPicture(w.Picture1(2).picture());
+        display.setPicture(w.coverBox().picture());
         return {};
     }
     return run;
-}
-
-void useOffscreenPlatform() {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
 } // namespace exporting

@@ -1,0 +1,78 @@
+#include "cli/FileCommands.h"
+
+#include "cli/CommandLine.h"
+#include "cli/CommandLineChecks.h"
+#include "cli/FileModes.h"
+#include "cli/FileOptions.h"
+#include "reveal/EffectCatalogue.h"
+
+namespace commandline {
+
+namespace {
+
+// --export and --atlas: one of them, and a scale of 1 to 4 for either.
+int writeFile(CommandLine &line) {
+    const FileOptions options;
+    QCommandLineParser &parser = line.parser();
+    parser.addOptions(options.all());
+    if (const std::optional<int> status = line.parse())
+        return *status;
+    if (!parser.isSet(options.photos)) {
+        if (const std::optional<int> status = line.refuseArguments())
+            return *status;
+    }
+    if (parser.isSet(options.exportFile) == parser.isSet(options.atlasFile))
+        return line.usage(QStringLiteral("give one of --export FILE and --atlas FILE.png"));
+
+    const int scale = exactNumber(parser.value(options.scale), 1, 4).value_or(0);
+    if (scale == 0)
+        return line.usage(QStringLiteral("--scale takes 1, 2, 3 or 4"));
+
+    CommandLine::workWithoutDisplay();
+    if (parser.isSet(options.atlasFile))
+        return writeAtlas(line, options, scale);
+    if (wantsSlides(line, options))
+        return writeSlides(line, options);
+    return writeReveal(line, options, scale);
+}
+
+} // namespace
+
+int effectNumber(const QString &text) {
+    return exactNumber(text, 1, reveal::kEffectCount).value_or(0);
+}
+
+QString noSuchEffect(const QString &text) {
+    return QStringLiteral("there is no effect '%1'; the effects are 1 to %2")
+        .arg(text)
+        .arg(reveal::kEffectCount);
+}
+
+QString fileCommandsHelp() {
+    return QStringLiteral(
+        "\nMaking files, with no window and no display needed:\n"
+        "  --export FILE [--effect N] [--source F] [--cover F] [--scale K] [--loop]\n"
+        "      an effect (1 to 69, default 1) as an animated .gif or .webp\n"
+        "  --atlas FILE.png [--scale K]\n"
+        "      all 69 effects in one picture, each tile shaded by its step\n"
+        "  --luma FOLDER [--size WxH] [--format pgm|png]\n"
+        "      the 69 effects as luma maps for a video editor's wipe\n");
+}
+
+std::optional<int> runFileCommand(int argc, char *argv[]) {
+    switch (modeOf(argc, argv)) {
+    case Mode::File: {
+        CommandLine line(argc, argv);
+        return writeFile(line);
+    }
+    case Mode::Luma: {
+        CommandLine line(argc, argv);
+        return writeLumaMaps(line);
+    }
+    case Mode::Window:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace commandline

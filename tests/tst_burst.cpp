@@ -1,4 +1,5 @@
 #include "DocumentedPlatform.h"
+#include "RevealOracle.h"
 #include "WindowTest.h"
 #include "app/Tessaline.h"
 #include "form/LenientNumber.h"
@@ -446,9 +447,7 @@ private:
             if (form::lenientNumber(w.List2(0).list(i)) == step)
                 tile = i;
         const QImage display = w.Picture1(1).surface();
-        const QRect r = form::deviceRect(300 * (tile % 10), 280 * (tile / 10), 300, 280,
-                                         w.devicePixelRatioF()) &
-                        display.rect();
+        const QRect r = oracle::tileOnDisplay(tile, w.devicePixelRatioF()) & display.rect();
         return tile >= 0 && display.copy(r) == w.Picture1(0).surface().copy(r);
     }
 

@@ -1,3 +1,5 @@
+#include "ProgramRun.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
@@ -13,45 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray err;
-};
-
-// Runs the program in `folder` with exactly these bytes as its arguments,
-// which need not be valid text, and with no display.
-Run runProgram(const QString &folder, const QList<QByteArray> &arguments) {
-    QByteArrayList bytes{QByteArray(TESSALINE_BINARY)};
-    bytes += arguments;
-    std::vector<char *> argv;
-    for (QByteArray &argument : bytes)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(folder);
-    // QProcess passes arguments as text; these are passed as they are.
-    process.setChildProcessModifier([&argv] {
-        execv(argv[0], argv.data());
-        _exit(127);
-    });
-    process.start(QStringLiteral(TESSALINE_BINARY), {});
-    Run run;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    if (process.exitStatus() == QProcess::NormalExit)
-        run.exitCode = process.exitCode();
-    run.err = process.readAllStandardError();
-    return run;
-}
 
 bool writeBytes(const QByteArray &name, const QByteArray &content) {
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -233,18 +196,19 @@ private slots:
         }
         const QStringList before = contents(dir.path());
 
-        const Run run = runProgram(dir.path(), arguments);
+        const ProgramRun run = runProgramWithBytes(arguments, {dir.path(), {}, {}});
         QCOMPARE(run.exitCode, exitCode);
         if (exitCode == 0) {
-            QVERIFY2(run.err.isEmpty(), run.err.constData());
+            QVERIFY2(run.rawErr.isEmpty(), run.rawErr.constData());
         } else {
-            QVERIFY2(run.err.startsWith("tessaline: ") && run.err.endsWith('\n') &&
-                         run.err.count('\n') == 1,
-                     run.err.constData());
-            for (const char c : run.err.chopped(1))
-                QVERIFY2(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f, run.err.constData());
+            QVERIFY2(run.rawErr.startsWith("tessaline: ") && run.rawErr.endsWith('\n') &&
+                         run.rawErr.count('\n') == 1,
+                     run.rawErr.constData());
+            for (const char c : run.rawErr.chopped(1))
+                QVERIFY2(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f,
+                         run.rawErr.constData());
             for (const QByteArray &part : says)
-                QVERIFY2(run.err.contains(part), run.err.constData());
+                QVERIFY2(run.rawErr.contains(part), run.rawErr.constData());
         }
 
         // Nothing outside the maps' folder is ever written.

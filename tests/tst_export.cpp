@@ -1,3 +1,5 @@
+#include "ProgramRun.h"
+#include "RevealOracle.h"
 #include "export/RevealAtlas.h"
 #include "form/LenientNumber.h"
 #include "form/Twips.h"
@@ -18,53 +20,14 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString err;
-};
-
-// The program as it runs over SSH or in CI: no display at all.
-Run runProgram(const QStringList &arguments, const std::function<void()> &inChild = {}) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    process.setProcessEnvironment(env);
-    if (inChild)
-        process.setChildProcessModifier(inChild);
-    process.start(QStringLiteral(TESSALINE_BINARY), arguments);
-    Run run;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    if (process.exitStatus() == QProcess::NormalExit)
-        run.exitCode = process.exitCode();
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
 bool isOneLine(const QString &text) {
     return text.endsWith(u'\n') && text.count(u'\n') == 1 && text.size() > 1;
-}
-
-// Steps of effect n's tiles, read as the reveal reads them.
-QList<int> stepsOf(int effect) {
-    const QStringList table = reveal::effectTables().at(effect - 1);
-    QList<int> steps;
-    for (const QString &entry : table)
-        steps.append(int(form::lenientNumber(entry)));
-    return steps;
 }
 
 // When frame k starts: the cover for half a second, then step k at the
 // window's own pace from step 1, then the source for two seconds.
 int nominalStartMs(int frame) {
-    int ms = 0;
-    for (int step = 1; step < frame; ++step)
-        ms += step <= 50 ? 50 + 2 * step : 250 - 2 * step;
-    return frame == 0 ? 0 : 500 + ms;
+    return frame == 0 ? 0 : 500 + oracle::startMs(frame);
 }
 constexpr int kEndMs = 500 + 9950 + 2000;
 
@@ -170,7 +133,7 @@ private slots:
                               QStringLiteral("--scale"),  QString::number(scale)};
         if (loop)
             arguments.append(QStringLiteral("--loop"));
-        const Run run = runProgram(arguments);
+        const ProgramRun run = runProgram(arguments);
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 0);
 
@@ -195,12 +158,10 @@ private slots:
         QVERIFY(meanError(cover, shownAt(builtInCoverPhoto(), scale, cover.size())) <= tolerance);
         QVERIFY(meanError(source, shownAt(builtInSourcePhoto(), scale, cover.size())) <= tolerance);
 
-        const QList<int> steps = stepsOf(effect);
+        const QList<int> steps = oracle::stepOfTile(effect);
         for (int k = 0; k <= 100; ++k) {
             for (int tile = 0; tile < 100; ++tile) {
-                const QRect r =
-                    form::deviceRect(300 * (tile % 10), 280 * (tile / 10), 300, 280, scale) &
-                    cover.rect();
+                const QRect r = oracle::tileOnDisplay(tile, scale) & cover.rect();
                 const QImage &expected = steps.at(tile) <= k ? source : cover;
                 QVERIFY2(frames.at(k).copy(r) == expected.copy(r),
                          qPrintable(QStringLiteral("frame %1, tile %2").arg(k).arg(tile)));
@@ -243,7 +204,7 @@ private slots:
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("x.gif")));
         arguments.replaceInStrings(QStringLiteral("DIR"), m_dir->path());
 
-        const Run run = runProgram(arguments);
+        const ProgramRun run = runProgram(arguments);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(isOneLine(run.err), qPrintable(run.err));
         QCOMPARE(entries(), QStringList{QStringLiteral("x.gif")});
@@ -271,13 +232,14 @@ private slots:
 
         // The looping one is a few bytes longer than the old one.
         const rlim_t room = rlim_t(before.size() - 8);
-        const Run run =
-            runProgram({QStringLiteral("--export"), path, QStringLiteral("--loop")}, [room] {
-                const rlimit limit{room, room};
-                setrlimit(RLIMIT_FSIZE, &limit);
-                // a failed write instead of a killed process
-                std::signal(SIGXFSZ, SIG_IGN);
-            });
+        const ProgramRun run =
+            runProgram({QStringLiteral("--export"), path, QStringLiteral("--loop")},
+                       {{}, {}, [room] {
+                            const rlimit limit{room, room};
+                            setrlimit(RLIMIT_FSIZE, &limit);
+                            // a failed write instead of a killed process
+                            std::signal(SIGXFSZ, SIG_IGN);
+                        }});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(isOneLine(run.err), qPrintable(run.err));
         QCOMPARE(entries(), QStringList{name});
@@ -291,7 +253,7 @@ private slots:
         const QString photo = m_dir->filePath(QStringLiteral("own.png"));
         QVERIFY(own.save(photo));
         const QString path = m_dir->filePath(QStringLiteral("own.webp"));
-        const Run run =
+        const ProgramRun run =
             runProgram({QStringLiteral("--export"), path, QStringLiteral("--source"), photo});
         QCOMPARE(run.exitCode, 0);
 
@@ -308,7 +270,7 @@ private slots:
 
     void atlasShadesEachCellByItsStep() {
         const QString path = m_dir->filePath(QStringLiteral("atlas.png"));
-        const Run run = runProgram({QStringLiteral("--atlas"), path});
+        const ProgramRun run = runProgram({QStringLiteral("--atlas"), path});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 0);
         const QImage atlas(path);
@@ -335,7 +297,7 @@ private slots:
             }
         }
         QCOMPARE(darkest, QPoint(0, 4));
-        const int last = int(stepsOf(2).indexOf(100));
+        const int last = int(oracle::stepOfTile(2).indexOf(100));
         QCOMPARE(lightest, QPoint(last % 10, last / 10));
     }
 
@@ -354,7 +316,7 @@ private slots:
         const QSize size(320, 180);
         const int fps = 10;
         const QString path = m_dir->filePath(QStringLiteral("reveal.") + format);
-        const Run run = runProgram(
+        const ProgramRun run = runProgram(
             {QStringLiteral("--export"), path, QStringLiteral("--size"), QStringLiteral("320x180"),
              QStringLiteral("--fps"), QString::number(fps), QStringLiteral("--effect"),
              QString::number(effect), QStringLiteral("--cover"),
@@ -368,7 +330,7 @@ private slots:
         QCOMPARE(codec,
                  format == u"mp4" ? QStringLiteral("h264,320,180") : QStringLiteral("vp9,320,180"));
         QCOMPARE(frames.size(), (kEndMs * fps + 999) / 1000);
-        const QList<int> steps = stepsOf(effect);
+        const QList<int> steps = oracle::stepOfTile(effect);
         for (int tile = 0; tile < 100; ++tile) {
             const int column = tile % 10;
             const int row = tile / 10;
@@ -396,12 +358,12 @@ private slots:
                                  QStringLiteral("--effects"), QStringLiteral("17,23"),
                                  QStringLiteral("--photos")};
         const QString missing = m_dir->filePath(QStringLiteral("missing.jpg"));
-        const Run bad = runProgram(common + QStringList{red, missing, green});
+        const ProgramRun bad = runProgram(common + QStringList{red, missing, green});
         QCOMPARE(bad.exitCode, 2);
         QVERIFY(isOneLine(bad.err) && bad.err.contains(QStringLiteral("missing.jpg")));
         QVERIFY(!QFileInfo::exists(path));
 
-        const Run run = runProgram(common + QStringList{red, blue, green});
+        const ProgramRun run = runProgram(common + QStringList{red, blue, green});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 0);
         QString codec;

@@ -1,3 +1,5 @@
+#include "ProgramRun.h"
+#include "RevealOracle.h"
 #include "form/LenientNumber.h"
 #include "reveal/EffectCatalogue.h"
 
@@ -12,42 +14,10 @@
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString errors;
-};
-
 // Runs the program as from a text console: no display, and a platform asked
 // for that is not there, so that only the command's own choice of one works.
-Result runTessaline(const QStringList &arguments) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(TESSALINE_BINARY), arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardError())};
-}
-
-// When each step starts in the window's reveal: the ticks come 52 ms apart
-// at first, 2 ms slower each step up to the middle, then 2 ms faster again.
-QList<int> stepStarts() {
-    QList<int> starts{0, 0};
-    for (int step = 1; step < 100; ++step)
-        starts.append(starts.constLast() + (step <= 50 ? 50 + 2 * step : 250 - 2 * step));
-    return starts; // indexed by step, 1 ... 100
-}
-
-// The step at which each tile (row-major) is painted, from the effect's table.
-QList<int> stepOfTile(int effect) {
-    const QList<QStringList> tables = reveal::effectTables();
-    QList<int> steps;
-    for (const QString &entry : tables.at(effect - 1))
-        steps.append(int(form::lenientNumber(entry)));
-    return steps;
+ProgramRun runTessaline(const QStringList &arguments) {
+    return runProgram(arguments, {{}, QByteArrayLiteral("xcb"), {}});
 }
 
 // A binary PGM with 16-bit samples, as a 16-bit grey image; null if it is
@@ -124,29 +94,24 @@ private slots:
         writeFile(dir.filePath(QStringLiteral("notes.txt")), "mine");
         writeFile(dir.filePath(QStringLiteral("tessaline-05.") + extension), "an old map");
 
-        const Result result = runTessaline(words("--luma " + dir.path() + ' ' + options));
-        QCOMPARE(result.errors, QString());
-        QCOMPARE(result.status, 0);
+        const ProgramRun result = runTessaline(words("--luma " + dir.path() + ' ' + options));
+        QCOMPARE(result.err, QString());
+        QCOMPARE(result.exitCode, 0);
         // The 69 maps, the old one replaced, and nothing else touched or left behind.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("notes.txt")} + mapNames(extension));
         QCOMPARE(readFile(dir.filePath(QStringLiteral("notes.txt"))), QByteArray("mine"));
 
-        const QList<int> starts = stepStarts();
-        QCOMPARE(starts.at(100), 9950);
+        QCOMPARE(oracle::startMs(100), 9950);
         for (int effect : {5, 17}) {
             const QImage map = readMap(dir.filePath(mapNames(extension).at(effect - 1)));
             QCOMPARE(map.format(), QImage::Format_Grayscale16);
             QCOMPARE(map.size(), size);
-            const QList<int> steps = stepOfTile(effect);
+            const QList<int> steps = oracle::stepOfTile(effect);
             for (int tile = 0; tile < 100; ++tile) {
-                const int column = tile % 10;
-                const int row = tile / 10;
-                const QRect cell(QPoint(column * size.width() / 10, row * size.height() / 10),
-                                 QPoint((column + 1) * size.width() / 10 - 1,
-                                        (row + 1) * size.height() / 10 - 1));
-                const int expected =
-                    int(std::lround(65535.0 * starts.at(steps.at(tile)) / starts.at(100)));
+                const QRect cell = oracle::frameCell(tile % 10, tile / 10, size);
+                const int expected = int(
+                    std::lround(65535.0 * oracle::startMs(steps.at(tile)) / oracle::startMs(100)));
                 const auto value = [&](int x, int y) {
                     return int(reinterpret_cast<const quint16 *>(map.constScanLine(y))[x]);
                 };
@@ -185,11 +150,11 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("tessaline-01.pgm")));
         const QStringList before =
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        const Result result = runTessaline(words(arguments.replace("{dir}", dir.path())));
-        QCOMPARE(result.status, status);
-        QVERIFY2(result.errors.startsWith(QStringLiteral("tessaline: ")) &&
-                     result.errors.count(u'\n') == 1 && result.errors.endsWith(u'\n'),
-                 qPrintable(result.errors));
+        const ProgramRun result = runTessaline(words(arguments.replace("{dir}", dir.path())));
+        QCOMPARE(result.exitCode, status);
+        QVERIFY2(result.err.startsWith(QStringLiteral("tessaline: ")) &&
+                     result.err.count(u'\n') == 1 && result.err.endsWith(u'\n'),
+                 qPrintable(result.err));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QCOMPARE(readFile(dir.filePath(QStringLiteral("notes.txt"))), QByteArray("mine"));
     }
@@ -204,7 +169,7 @@ private slots:
         constexpr int frames = 100;
         const QSize size(200, 180);
         QTemporaryDir dir;
-        QCOMPARE(runTessaline(words("--luma " + dir.path() + " --size 333x187")).status, 0);
+        QCOMPARE(runTessaline(words("--luma " + dir.path() + " --size 333x187")).exitCode, 0);
 
         // A black clip mixed into a white one over 100 frames, on frames of another size
         // than the map's, read back as grey bytes.
@@ -235,13 +200,13 @@ private slots:
 
         // At frame f the wipe has gone f/100 of the way: a tile switches at the
         // first frame at or past its step's start.
-        const QList<int> starts = stepStarts();
-        const QList<int> steps = stepOfTile(effect);
+        const QList<int> steps = oracle::stepOfTile(effect);
         QList<int> switchOfStep(101, -1);
         for (int tile = 0; tile < 100; ++tile) {
             const int step = steps.at(tile);
             switchOfStep[step] = switchFrame(tile);
-            const double due = std::ceil(double(frames) * starts.at(step) / starts.at(100));
+            const double due =
+                std::ceil(double(frames) * oracle::startMs(step) / oracle::startMs(100));
             QVERIFY2(std::abs(switchOfStep[step] - due) <= 1,
                      qPrintable(QStringLiteral("step %1 switched at frame %2, due at %3")
                                     .arg(step)

@@ -1,4 +1,5 @@
 #include "DisplayRecorder.h"
+#include "RevealOracle.h"
 #include "WindowTest.h"
 #include "app/Tessaline.h"
 #include "form/LenientNumber.h"
@@ -6,14 +7,6 @@
 
 #include <QElapsedTimer>
 #include <QTest>
-
-namespace {
-
-int nominalIntervalAfter(int step) {
-    return step <= 50 ? 50 + 2 * step : 250 - 2 * step;
-}
-
-} // namespace
 
 class TestReveal : public QObject {
     Q_OBJECT
@@ -62,7 +55,7 @@ private slots:
         for (int step = 2; step <= 100; ++step) {
             w.Timer1_Timer();
             if (step < 100)
-                QCOMPARE(w.Timer1->interval(), nominalIntervalAfter(step));
+                QCOMPARE(w.Timer1->interval(), oracle::intervalAfter(step));
         }
         QCOMPARE(w.Timer1->interval(), 50);
         QVERIFY(w.Command2->isEnabled());
@@ -141,7 +134,7 @@ private slots:
         QCOMPARE(ticks.size(), 100);
         for (int step = 1; step < 100; ++step) {
             const qint64 gap = ticks.at(step) - ticks.at(step - 1);
-            QVERIFY2(gap >= nominalIntervalAfter(step) * 1'000'000LL,
+            QVERIFY2(gap >= oracle::intervalAfter(step) * 1'000'000LL,
                      qPrintable(QStringLiteral("step %1: %2 ns").arg(step).arg(gap)));
         }
         QCOMPARE(w.Timer1->interval(), 50);
@@ -152,7 +145,7 @@ private:
 
     QRect tileRect(int column, int row) const {
         const qreal ratio = m_window->devicePixelRatioF();
-        return form::deviceRect(300 * column, 280 * row, 300, 280, ratio) & m_cover.rect();
+        return oracle::tileOnDisplay(column, row, ratio) & m_cover.rect();
     }
 
     bool tileShows(const QImage &photo, int column, int row) {

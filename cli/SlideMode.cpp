@@ -66,6 +66,8 @@ int writeSlides(CommandLine &line, const FileOptions &o) {
     AnimationFormat format;
     if (!video && !animationFormatFor(path, &format))
         return line.usage(QStringLiteral("the file name must end in .gif, .webp, .mp4 or .webm"));
+    if (parser.isSet(o.photos) && !video)
+        return line.usage(QStringLiteral("a slideshow is written as .mp4 or .webm"));
     if (parser.isSet(o.scale))
         return line.usage(QStringLiteral("give --size or --scale, not both"));
 
@@ -101,8 +103,6 @@ int writeSlides(CommandLine &line, const FileOptions &o) {
     if (!slideshow && (parser.isSet(o.effects) || parser.isSet(o.hold)))
         return line.usage(QStringLiteral("--effects and --hold are for a slideshow of --photos"));
     if (slideshow) {
-        if (!video)
-            return line.usage(QStringLiteral("a slideshow is written as .mp4 or .webm"));
         if (parser.isSet(o.source) || parser.isSet(o.cover) || parser.isSet(o.effect) ||
             parser.isSet(o.loop))
             return line.usage(QStringLiteral("--photos takes no --source, --cover, --effect "

@@ -336,7 +336,13 @@ bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progr
         *error = QStringLiteral("nothing to write to %1").arg(shown);
         return false;
     }
-    const QFileInfo target(path);
+    // The file the user named is written through a link to it, as the shell's
+    // redirection does and as the animations are: the link stays.
+    const QFileInfo named(path);
+    const QString real = !named.isSymLink() ? path
+                         : named.exists()   ? named.canonicalFilePath()
+                                            : named.symLinkTarget();
+    const QFileInfo target(real);
     if (target.isDir()) {
         *error = QStringLiteral("%1 is a folder").arg(shown);
         return false;
@@ -368,12 +374,12 @@ bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progr
     if (written) {
         const QFile::Permissions permissions =
             target.exists()
-                ? QFile::permissions(path)
+                ? QFile::permissions(real)
                 : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
         QFile::setPermissions(temporaryPath, permissions);
         // rename() replaces the old file in one step: never half a video.
         if (std::rename(QFile::encodeName(temporaryPath).constData(),
-                        QFile::encodeName(path).constData()) != 0) {
+                        QFile::encodeName(real).constData()) != 0) {
             *error = QString::fromLocal8Bit(std::strerror(errno));
             written = false;
         } else {

@@ -73,7 +73,8 @@ private slots:
         QTest::addColumn<QByteArrayList>("says");
 
         // The folder holds L/ (with a link at map 05's name to outside/precious.txt,
-        // and one beside it to outside/animation.gif, which isn't there yet),
+        // and ones beside it to outside/animation.gif and outside/clip.mp4, which
+        // aren't there yet),
         // outside/precious.txt, and a picture whose name isn't UTF-8.
         QTest::newRow("a full disk")
             << QByteArrayList{"--luma", "D", "--size", "10x10"} << 1
@@ -83,6 +84,9 @@ private slots:
         // The file the user names is written through a link, as by the shell.
         QTest::newRow("an animation named by a link")
             << QByteArrayList{"--export", "L/tessaline-05.pgm.gif"} << 0 << QByteArrayList{};
+        QTest::newRow("a video named by a link")
+            << QByteArrayList{"--export", "L/clip.mp4", "--size", "64x36", "--fps", "10"} << 0
+            << QByteArrayList{};
 
         QTest::newRow("--luma twice") << QByteArrayList{"--luma", "L", "--luma", "outside"} << 2
                                       << QByteArrayList{"--luma is given more than once"};
@@ -123,6 +127,9 @@ private slots:
         QTest::newRow("--photos twice")
             << QByteArrayList{"--export", "a.mp4", "--photos", "--photos", "x.png", "y.png"} << 2
             << QByteArrayList{"--photos"};
+        QTest::newRow("a slideshow as a GIF")
+            << QByteArrayList{"--export", "s.gif", "--photos", "x.png", "y.png"} << 2
+            << QByteArrayList{"a slideshow is written as .mp4 or .webm"};
         QTest::newRow("escape codes in an argument")
             << QByteArrayList{"--luma", "L", "\x1b[2J\x1b[31mred"} << 2
             << QByteArrayList{"\\u001b[2J"};
@@ -162,8 +169,9 @@ private slots:
         const QString linked = here.filePath(QStringLiteral("L/tessaline-05.pgm"));
         QVERIFY(writeBytes(QFile::encodeName(precious), kPrecious));
         QVERIFY(QFile::link(QStringLiteral("../outside/precious.txt"), linked));
-        const QString animation = here.filePath(QStringLiteral("outside/animation.gif"));
         QVERIFY(QFile::link(QStringLiteral("../outside/animation.gif"), linked + ".gif"));
+        QVERIFY(QFile::link(QStringLiteral("../outside/clip.mp4"),
+                            here.filePath(QStringLiteral("L/clip.mp4"))));
         // Qt can't name this file to remove it with the folder.
         const QByteArray latin1Picture = QFile::encodeName(dir.path()) + "/caf\xe9.png";
         auto removePicture = qScopeGuard([&] { ::unlink(latin1Picture.constData()); });
@@ -219,8 +227,11 @@ private slots:
             QCOMPARE(names, (QStringList{"filler", "tessaline-01.pgm", "tessaline-02.pgm",
                                          "tessaline-03.pgm", "tessaline-04.pgm"}));
         } else if (exitCode == 0 && arguments.constFirst() == "--export") {
-            QVERIFY(QFileInfo(linked + ".gif").isSymLink());
-            QVERIFY(readBytes(animation).startsWith("GIF89a"));
+            // The link stays, and the file it points to is written.
+            const QFileInfo named(here.filePath(QString::fromUtf8(arguments.at(1))));
+            QVERIFY(named.isSymLink());
+            const QByteArray written = readBytes(named.symLinkTarget());
+            QVERIFY(written.startsWith("GIF89a") || written.mid(4, 4) == "ftyp");
         } else if (exitCode == 0) {
             // The link is replaced by a map of its own; its target is untouched.
             const QFileInfo map(linked);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -112,6 +113,57 @@ bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QStr
         return false;
     }
     return true;
+}
+
+bool writeSafelyByName(const QString &path,
+                       const std::function<bool(const QString &temporaryPath, QString *)> &write,
+                       QString *error) {
+    const QString shown = QDir::toNativeSeparators(path);
+    // The file the user named is written through a link to it, as the shell's
+    // redirection does: the link stays.
+    const QFileInfo named(path);
+    const QString real = !named.isSymLink() ? path
+                         : named.exists()   ? named.canonicalFilePath()
+                                            : named.symLinkTarget();
+    const QFileInfo target(real);
+    if (target.isDir()) {
+        *error = QStringLiteral("%1 is a folder").arg(shown);
+        return false;
+    }
+    if (target.exists() && !target.isFile()) {
+        *error = QStringLiteral("%1 is not a regular file").arg(shown);
+        return false;
+    }
+    QTemporaryFile temporary(
+        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
+    if (!temporary.open()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(shown, temporary.errorString());
+        return false;
+    }
+    temporary.close();
+    const QString temporaryPath = temporary.fileName();
+    bool written = write(temporaryPath, error);
+    if (written) {
+        // An old file keeps its permissions; a new one gets those any file
+        // made here would get.
+        const mode_t mask = umask(0);
+        umask(mask);
+        struct stat old {};
+        const bool keep = target.exists() && ::stat(QFile::encodeName(real).constData(), &old) == 0;
+        ::chmod(QFile::encodeName(temporaryPath).constData(),
+                keep ? (old.st_mode & 07777) : (0666 & ~mask));
+        // rename() replaces the old file in one step: never half a file.
+        if (std::rename(QFile::encodeName(temporaryPath).constData(),
+                        QFile::encodeName(real).constData()) != 0) {
+            *error = systemError(errno);
+            written = false;
+        } else {
+            temporary.setAutoRemove(false);
+        }
+    }
+    if (!written && !error->isEmpty())
+        *error = QStringLiteral("cannot write %1: %2").arg(shown, *error);
+    return written;
 }
 
 bool writeAll(QIODevice &out, const char *data, qint64 size, QString *error) {

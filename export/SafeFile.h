@@ -28,6 +28,14 @@ enum class Links {
 bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
                  QString *error, Links links = Links::Follow);
 
+// The same for a writer that must open the file by its name itself (a video
+// muxer reads its own output back): `write` is given the name of a new, empty
+// file beside the one `path` names, through a link as with Links::Follow, and
+// that file is renamed over it when `write` has succeeded.
+bool writeSafelyByName(const QString &path,
+                       const std::function<bool(const QString &temporaryPath, QString *)> &write,
+                       QString *error);
+
 // Writes all of `data`: a short write is no error yet, and the next one says
 // why, such as a full disk. Returns false with the device's reason.
 bool writeAll(QIODevice &out, const char *data, qint64 size, QString *error);

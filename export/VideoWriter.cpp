@@ -1,11 +1,11 @@
 #include "export/VideoWriter.h"
 
+#include "export/SafeFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
-#include <QTemporaryFile>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -336,59 +336,18 @@ bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progr
         *error = QStringLiteral("nothing to write to %1").arg(shown);
         return false;
     }
-    // The file the user named is written through a link to it, as the shell's
-    // redirection does and as the animations are: the link stays.
-    const QFileInfo named(path);
-    const QString real = !named.isSymLink() ? path
-                         : named.exists()   ? named.canonicalFilePath()
-                                            : named.symLinkTarget();
-    const QFileInfo target(real);
-    if (target.isDir()) {
-        *error = QStringLiteral("%1 is a folder").arg(shown);
-        return false;
-    }
-    if (target.exists() && !target.isFile()) {
-        *error = QStringLiteral("%1 is not a regular file").arg(shown);
-        return false;
-    }
-
-    // The muxer reads its own output back to move the index to the front, so
-    // it writes a real file: a temporary one beside the target.
-    QTemporaryFile temporary(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
-    if (!temporary.open()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(shown, temporary.errorString());
-        return false;
-    }
-    temporary.close();
-    const QString temporaryPath = temporary.fileName();
-
     // FFmpeg's own remarks stay out of the command's one-line messages.
     av_log_set_level(AV_LOG_QUIET);
-    bool written = false;
-    {
-        Encoder encoder;
-        written = encoder.open(temporaryPath, codec, plan.size, plan.fps, error) &&
-                  encodeFrames(encoder, plan, progress, error);
-    }
-    if (written) {
-        const QFile::Permissions permissions =
-            target.exists()
-                ? QFile::permissions(real)
-                : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-        QFile::setPermissions(temporaryPath, permissions);
-        // rename() replaces the old file in one step: never half a video.
-        if (std::rename(QFile::encodeName(temporaryPath).constData(),
-                        QFile::encodeName(real).constData()) != 0) {
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-            written = false;
-        } else {
-            temporary.setAutoRemove(false);
-        }
-    }
-    if (!written && !error->isEmpty())
-        *error = QStringLiteral("cannot write %1: %2").arg(shown, *error);
-    return written;
+    // The muxer reads its own output back to move the index to the front, so
+    // it writes a real file by its name.
+    return writeSafelyByName(
+        path,
+        [&](const QString &temporaryPath, QString *reason) {
+            Encoder encoder;
+            return encoder.open(temporaryPath, codec, plan.size, plan.fps, reason) &&
+                   encodeFrames(encoder, plan, progress, reason);
+        },
+        error);
 #endif
 }
 

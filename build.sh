@@ -194,14 +194,17 @@ run)
     ;;
 test)
     set_up test
-    configure -DBUILD_TESTING=ON -DTESSALINE_WERROR=ON
+    # With the test-only program that has a fault put in, for the reliability
+    # checks below, so that they need not build the program once more.
+    configure -DBUILD_TESTING=ON -DTESSALINE_WERROR=ON -DTESSALINE_FAULT_INJECTION=ON
     cmake --build build -j"$(nproc)"
     cd build
     ctest --output-on-failure --timeout 600
     (cd .. && test_without_x11)
     # The .deb: built, checked with lintian, installed with apt and started once.
     bash ../packaging/check-package.sh .
-    # Sanitizers, Valgrind and the run-time error path (build-asan/, build-fault/).
+    # Sanitizers, Valgrind and the run-time error path (build-asan/,
+    # build-valgrind/, and the faulty program of this build).
     bash ../tests/reliability/run.sh
     # The picture loader under libFuzzer and AddressSanitizer for a minute.
     bash ../tests/fuzz/run.sh 60

@@ -4,8 +4,8 @@
 #             and UndefinedBehaviorSanitizer (build-asan/)
 #   valgrind  a scripted session under memcheck, of the normal build less its
 #             videos (build-valgrind/)
-#   fault     the run-time error path, on a test-only build with a fault put in
-#             (build-fault/)
+#   fault     the run-time error path, on a test-only program with a fault put
+#             in (from build/ where it was configured so, else build-fault/)
 #
 #   tests/reliability/run.sh [asan] [valgrind] [fault]     (all three by default)
 set -euo pipefail
@@ -49,10 +49,15 @@ valgrind_session() {
 }
 
 fault() {
-    cmake -S . -B build-fault -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_FAULT_INJECTION=ON \
-        -DBUILD_TESTING=OFF -DTESSALINE_WERROR=ON >/dev/null
-    cmake --build build-fault -j$JOBS --target tessaline_faulty
-    "$here/fault.py" build-fault/tests/reliability/tessaline_faulty
+    # The main build has the faulty program where ./build.sh test made it.
+    local dir=build
+    if ! grep -qs '^TESSALINE_FAULT_INJECTION:BOOL=ON' build/CMakeCache.txt; then
+        dir=build-fault
+        cmake -S . -B $dir -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_FAULT_INJECTION=ON \
+            -DBUILD_TESTING=OFF -DTESSALINE_WERROR=ON >/dev/null
+    fi
+    cmake --build $dir -j$JOBS --target tessaline_faulty
+    "$here/fault.py" $dir/tests/reliability/tessaline_faulty
 }
 
 parts=("$@")

@@ -15,8 +15,10 @@ cd "$(dirname "$0")"
 # Where ccache is installed, every build here (the program, the tests, the
 # sanitizer and fuzzing builds) goes through it, with paths taken relative to
 # this checkout so that another clone of the same sources hits the cache too.
+# The working folder is left out of the key as well: the debug information
+# would otherwise make every clone's objects its own.
 if command -v ccache >/dev/null; then
-    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$PWD"
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 fi
 
 # Every package the project needs, one to a line, by what needs it.

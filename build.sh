@@ -61,6 +61,8 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
     # Reading back the videos the export writes, and the benchmark's baseline.
     ffmpeg
+    # The window's tests with DejaVu Serif standing in for Liberation Serif.
+    fonts-dejavu-core
     # The end-to-end tests: a virtual X server, driven and watched from outside.
     xvfb
     xdotool

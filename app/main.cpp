@@ -3,6 +3,7 @@
 #include "app/PhotoOptions.h"
 #include "app/PlatformStart.h"
 #include "app/Tessaline.h"
+#include "app/Utf8Locale.h"
 #include "app/WindowCommandLine.h"
 #include "cli/CommandLine.h"
 #include "cli/FileCommands.h"
@@ -15,6 +16,7 @@
 #include <thread>
 
 int main(int argc, char *argv[]) {
+    useUtf8Locale();
     describeApplication();
     if (const std::optional<int> status = commandline::runFileCommand(argc, argv))
         return *status;

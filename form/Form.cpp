@@ -1,6 +1,7 @@
 #include "form/Form.h"
 
 #include "form/ErrorDispatcher.h"
+#include "form/PictureBoxAccessible.h"
 #include "form/WindowSystem.h"
 
 #include <QCloseEvent>
@@ -19,6 +20,10 @@ Form::Form(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
+    // A screen reader's view of the form and its picture boxes is the
+    // program's own, installed before anything on the form can be looked up:
+    // Qt keeps the first view it makes of a widget for the widget's lifetime.
+    PictureBoxAccessible::install();
     // The form paints its back colour itself: put in its palette, the colour
     // would pass to every control on it and show in scroll-bar troughs and
     // frames, which keep the platform's colours.

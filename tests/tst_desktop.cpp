@@ -150,7 +150,7 @@ private slots:
     void init() {
         m_window = std::make_unique<Tessaline>();
         m_window->show();
-        QApplication::setActiveWindow(m_window.get());
+        m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
 

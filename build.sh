@@ -86,6 +86,8 @@ TEST_PACKAGES=(
     desktop-file-utils
     appstream
     lintian
+    # The Debian 13 lane: a Debian 13 system made beside this one.
+    debootstrap
     # The reliability checks, and the picture loader's fuzzer.
     valgrind
     clang
@@ -186,6 +188,20 @@ test_without_x11() {
     (cd build-nox11 && ctest -L unit --output-on-failure --timeout 600)
 }
 
+# On Debian 12, the build, the unit tests, the window's screenshot, the screen
+# reader's view and the .deb once more in a Debian 13 system (tests/debian13/).
+# Elsewhere this machine's own run covers what it can.
+debian13_lane() {
+    . /etc/os-release
+    if [ "$ID" != debian ] || [ "${VERSION_ID:-}" != 12 ]; then
+        echo "debian13: not run on $PRETTY_NAME (the lane runs from Debian 12)"
+        return 0
+    fi
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" bash ../tests/debian13/run.sh
+}
+
 case "${1:-run}" in
 run)
     check_display
@@ -212,6 +228,8 @@ test)
     bash ../tests/reliability/run.sh
     # The picture loader under libFuzzer and AddressSanitizer for a minute.
     bash ../tests/fuzz/run.sh 60
+    # Once more on Debian 13, the current stable, in a system of its own.
+    debian13_lane
     ;;
 packages)
     case "${2:-}" in

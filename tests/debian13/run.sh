@@ -6,6 +6,10 @@
 # screen reader's view, and the .deb (built, lintian-checked, installed and
 # started). Needs root.
 #
+#   tests/debian13/run.sh              the lane
+#   tests/debian13/run.sh COMMAND...   COMMAND in the system instead, in the
+#                                      tree's copy (/work/tessaline), e.g. bash
+#
 # The system is kept in $TESSALINE_DEBIAN13 (/var/cache/tessaline/debian13 by
 # default) with its packages, its build folder and its compiler cache, so that
 # a later run installs only what is new and compiles only what changed. It is
@@ -40,6 +44,8 @@ tar -C "$source" --exclude=./build --exclude='./build-*' --exclude=./.git -cf - 
     tar -C "$system/work/tessaline" --overwrite -xf -
 cp /etc/resolv.conf "$system/etc/resolv.conf"
 
+[ $# -gt 0 ] || set -- bash /work/tessaline/tests/debian13/inside.sh
+
 # In mount and process namespaces of its own: every mount goes away with the
 # lane, and so does every process it leaves running.
 exec unshare --mount --pid --fork --propagation private bash -euo pipefail -c '
@@ -50,5 +56,5 @@ exec unshare --mount --pid --fork --propagation private bash -euo pipefail -c '
     mount -t tmpfs tmpfs "$system/tmp"
     chroot "$system" /usr/bin/env -i HOME=/root TERM=dumb CI="${CI:-}" \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        bash /work/tessaline/tests/debian13/inside.sh
-' lane "$system"
+        bash -c "cd /work/tessaline && exec \"\$@\"" command "${@:2}"
+' lane "$system" "$@"

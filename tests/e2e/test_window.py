@@ -31,7 +31,7 @@ def installed_generation():
         ["fc-list", "-f", "%{fontversion}\n", "Liberation Serif:style=Regular"],
         capture_output=True, text=True, check=False,
     ).stdout.split()
-    liberation = "%.2f" % (int(revision[0]) / 65536) if revision else "none"
+    liberation = "%g" % round(int(revision[0]) / 65536, 3) if revision else "none"
     return "qt%s-liberation%s" % (qt, liberation)
 
 

@@ -252,7 +252,7 @@ bool Encoder::finish(QString *error) {
 // Composes the frames of the plan's parts one after another into the encoder.
 bool encodeFrames(Encoder &encoder, const VideoPlan &plan, const Progress &progress,
                   QString *error) {
-    const int frames = videoFrameCount(plan.totalMs, plan.fps);
+    const int frames = int(videoFrameCount(plan.totalMs, plan.fps));
     const qint64 fps = plan.fps;
     TileAnimation part;
     QImage current;
@@ -312,8 +312,8 @@ bool videoCodecFor(const QString &path, VideoCodec *codec) {
     return true;
 }
 
-int videoFrameCount(qint64 totalMs, int fps) {
-    return int(std::max<qint64>(1, (totalMs * fps + 999) / 1000));
+qint64 videoFrameCount(qint64 totalMs, int fps) {
+    return std::max<qint64>(1, (totalMs * fps + 999) / 1000);
 }
 
 bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progress,
@@ -332,7 +332,8 @@ bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progr
         return false;
     }
     if (plan.size.width() % 2 || plan.size.height() % 2 || plan.size.isEmpty() ||
-        plan.fps < kMinFps || plan.fps > kMaxFps || plan.partCount < 1) {
+        plan.fps < kMinFps || plan.fps > kMaxFps || plan.partCount < 1 || plan.totalMs < 0 ||
+        plan.totalMs > kMaxVideoFrames * 1000 / plan.fps) {
         *error = QStringLiteral("nothing to write to %1").arg(shown);
         return false;
     }

@@ -128,6 +128,13 @@ bool Encoder::open(const QString &file, VideoCodec codec, QSize size, int fps, Q
         av_opt_set(c->priv_data, "deadline", "good", 0);
         av_opt_set(c->priv_data, "cpu-used", "4", 0);
         av_opt_set(c->priv_data, "row-mt", "1", 0);
+        // libvpx looks 25 frames ahead by default and keeps each of them, a
+        // frame and a half of YUV apiece: 7.9 GB at 8192 x 8192. With no
+        // look-ahead (and so no hidden reference frames) it keeps only the
+        // frame being encoded and its references.
+        c->thread_count = 2;
+        av_opt_set(c->priv_data, "lag-in-frames", "0", 0);
+        av_opt_set(c->priv_data, "auto-alt-ref", "0", 0);
     }
     if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

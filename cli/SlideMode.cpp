@@ -5,6 +5,7 @@
 #include "cli/FileModes.h"
 #include "cli/FileOptions.h"
 #include "export/AnimationFile.h"
+#include "export/ExportMemory.h"
 #include "export/RevealTimeline.h"
 #include "export/SlideFrames.h"
 #include "export/VideoWriter.h"
@@ -159,6 +160,12 @@ int writeSlides(CommandLine &line, const FileOptions &o) {
                                   .arg(kMaxHoldSeconds));
         holdMs = int(std::lround(seconds * 1000));
     }
+
+    const ExportKind kind = video ? (codec == VideoCodec::H264 ? ExportKind::Mp4 : ExportKind::Webm)
+                            : format == AnimationFormat::Gif ? ExportKind::Gif
+                                                             : ExportKind::Webp;
+    if (const std::optional<QString> tooLarge = tooLargeToMake(kind, size))
+        return line.fail(1, *tooLarge);
 
     QApplication app(line.argc(), line.argv());
     QString error;

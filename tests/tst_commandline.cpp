@@ -15,6 +15,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -148,6 +149,9 @@ private slots:
                 << QByteArrayList{"--export", "old.mp4", "--fps", "120"} << -1 << QByteArrayList{};
         QTest::newRow("SIGTERM during luma maps")
             << QByteArrayList{"--luma", "L", "--size", "8192x8192"} << -1 << QByteArrayList{};
+        QTest::newRow("with 1 GiB, a video too large to make")
+            << QByteArrayList{"--export", "old.mp4", "--size", "8192x8192"} << 1
+            << QByteArrayList{"8192x8192 MP4 needs up to", "GiB of memory"};
         QTest::newRow("a temporary a killed run left")
             << QByteArrayList{"--export", "old.mp4", "--size", "64x36", "--fps", "10"} << 0
             << QByteArrayList{};
@@ -335,8 +339,9 @@ private slots:
         const long stopNs = arguments.constFirst() == "--luma" ? 800'000'000 : 500'000'000;
         const bool fullOutput = qstrcmp(tag, "--version onto a full disk") == 0;
         const bool user = asUser(tag) && geteuid() == 0;
+        const bool littleMemory = QByteArray(tag).startsWith("with 1 GiB");
         const ProgramRun run = runProgramWithBytes(
-            arguments, {dir.path(), {}, [stop, stopNs, fullOutput, user] {
+            arguments, {dir.path(), {}, [stop, stopNs, fullOutput, user, littleMemory] {
                             // Only what may be called between fork and exec.
                             if (stop != 0)
                                 signal(stop, SIG_DFL); // even under nohup
@@ -345,6 +350,10 @@ private slots:
                                 nanosleep(&wait, nullptr);
                                 kill(getppid(), stop);
                                 _exit(0);
+                            }
+                            if (littleMemory) {
+                                const rlimit gigabyte{1 << 30, 1 << 30};
+                                setrlimit(RLIMIT_AS, &gigabyte);
                             }
                             if (fullOutput) {
                                 const int full = ::open("/dev/full", O_WRONLY);

@@ -123,9 +123,9 @@ private slots:
             << QByteArrayList{};
 
         // The folder also holds old.mp4 and old.gif, which the user made; prot.mp4
-        // and prot.gif, which are read-only; loop-a.* and loop-b.*, links to
-        // each other; a file with a name of the longest length for each kind,
-        // and bad.bmp and masks.bmp, damaged.
+        // and prot.gif, which are read-only, and the read-only folder ro/; loop-a.* and loop-b.*,
+        // links to each other; a file with a name of the longest length for each kind, and bad.bmp
+        // and masks.bmp, damaged.
         QTest::newRow("a slideshow too long to count")
             << (QByteArrayList{"--export", "old.mp4", "--size", "16x16", "--fps", "120", "--hold",
                                "3600", "--photos"} +
@@ -137,6 +137,9 @@ private slots:
         QTest::newRow("as a user, prot.gif")
             << QByteArrayList{"--export", "prot.gif", "--size", "64x36"} << 1
             << QByteArrayList{"prot.gif", "Permission denied"};
+        QTest::newRow("as a user, a read-only folder")
+            << QByteArrayList{"--export", "ro/x.mp4", "--size", "64x36", "--fps", "10"} << 1
+            << QByteArrayList{"cannot write ro/x.mp4: its folder is read-only"};
         QTest::newRow("as a user, prot.gif at the window's size")
             << QByteArrayList{"--export", "prot.gif"} << 1
             << QByteArrayList{"prot.gif", "Permission denied"};
@@ -283,6 +286,8 @@ private slots:
 
         for (const char *name : {"old.mp4", "old.gif", "prot.mp4", "prot.gif"})
             QVERIFY(writeBytes(QFile::encodeName(here.filePath(QLatin1String(name))), kOldFile));
+        QVERIFY(here.mkdir(QStringLiteral("ro")));
+        QVERIFY(::chmod(QFile::encodeName(here.filePath(QStringLiteral("ro"))), 0555) == 0);
         for (const char *name : {"prot.mp4", "prot.gif"})
             QVERIFY(::chmod(QFile::encodeName(here.filePath(QLatin1String(name))), 0444) == 0);
         for (const char *kind : {"gif", "mp4"}) {

@@ -319,10 +319,6 @@ bool videoCodecFor(const QString &path, VideoCodec *codec) {
     return true;
 }
 
-qint64 videoFrameCount(qint64 totalMs, int fps) {
-    return std::max<qint64>(1, (totalMs * fps + 999) / 1000);
-}
-
 bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progress,
                QString *error) {
     const QString shown = QDir::toNativeSeparators(path);

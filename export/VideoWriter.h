@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 
@@ -31,7 +32,9 @@ inline constexpr int kMinFps = 1;
 inline constexpr int kMaxFps = 120;
 
 // Frames in a video of `totalMs` at `fps`.
-qint64 videoFrameCount(qint64 totalMs, int fps);
+inline qint64 videoFrameCount(qint64 totalMs, int fps) {
+    return std::max<qint64>(1, (totalMs * fps + 999) / 1000);
+}
 // The most frames a video may have, whose count the progress reports.
 inline constexpr qint64 kMaxVideoFrames = std::numeric_limits<int>::max();
 

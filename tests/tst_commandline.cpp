@@ -345,6 +345,10 @@ private slots:
         const bool fullOutput = qstrcmp(tag, "--version onto a full disk") == 0;
         const bool user = asUser(tag) && geteuid() == 0;
         const bool littleMemory = QByteArray(tag).startsWith("with 1 GiB");
+#if defined(__SANITIZE_ADDRESS__)
+        if (littleMemory)
+            QSKIP("AddressSanitizer's shadow memory needs more address space than that");
+#endif
         const ProgramRun run = runProgramWithBytes(
             arguments, {dir.path(), {}, [stop, stopNs, fullOutput, user, littleMemory] {
                             // Only what may be called between fork and exec.

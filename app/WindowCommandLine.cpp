@@ -6,7 +6,22 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Prints `text` on stdout, and says so when it couldn't (a full disk, a closed pipe).
+int printed(const commandline::CommandLine &line, const QString &text) {
+    std::fputs(qPrintable(text), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return line.fail(1, QStringLiteral("cannot write to standard output: %1")
+                                .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return 0;
+}
+
+} // namespace
 
 std::optional<int> answerCommandLine(commandline::CommandLine &line, PhotoOptions &photos) {
     QCommandLineParser &parser = line.parser();
@@ -23,21 +38,19 @@ std::optional<int> answerCommandLine(commandline::CommandLine &line, PhotoOption
 
     if (const std::optional<int> status = line.parse())
         return status;
+    // --help and --version take no arguments either.
+    if (const std::optional<int> status = line.refuseArguments())
+        return status;
     if (parser.isSet(help)) {
         // The help text names the program as it was called, which it learns
         // from an application object; a console one needs no display.
         QCoreApplication console(line.argc(), line.argv());
-        std::fputs(qPrintable(parser.helpText() + commandline::fileCommandsHelp()), stdout);
-        return 0;
+        return printed(line, parser.helpText() + commandline::fileCommandsHelp());
     }
     if (parser.isSet(version)) {
-        std::fputs(qPrintable(QCoreApplication::applicationName() + u' ' +
-                              QCoreApplication::applicationVersion() + u'\n'),
-                   stdout);
-        return 0;
+        return printed(line, QCoreApplication::applicationName() + u' ' +
+                                 QCoreApplication::applicationVersion() + u'\n');
     }
-    if (const std::optional<int> status = line.refuseArguments())
-        return status;
     photos.read(parser);
     return std::nullopt;
 }

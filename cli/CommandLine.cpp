@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/CommandLineChecks.h"
+#include "export/SafeFile.h"
 
 #include <QFileInfo>
 
@@ -44,14 +45,20 @@ std::optional<int> CommandLine::refuseArguments() const {
 }
 
 int CommandLine::fail(int status, const QString &message) const {
+    // A message never continues the frame count on its line.
+    if (*m_progressShown) {
+        std::fputc('\n', stderr);
+        *m_progressShown = false;
+    }
     return report(m_program, message, status);
 }
 
 exporting::Progress CommandLine::terminalProgress() const {
     if (!isatty(STDERR_FILENO))
         return {};
-    return [program = m_program](int done, int total) {
+    return [program = m_program, shown = m_progressShown](int done, int total) {
         std::fprintf(stderr, "\r%s: frame %d of %d", qPrintable(program), done, total);
+        *shown = done != total;
         if (done == total)
             std::fputc('\n', stderr);
         return true;
@@ -60,6 +67,7 @@ exporting::Progress CommandLine::terminalProgress() const {
 
 void CommandLine::workWithoutDisplay() {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    exporting::removeTemporariesOnStop();
     qInstallMessageHandler(keepOnlyGraveMessages);
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace commandline {
@@ -40,7 +41,8 @@ public:
     // Files are made on Qt's offscreen platform whatever display there is, or
     // none, and a file mode speaks only in its own one-line messages: Qt's
     // notes about the session (no XDG_RUNTIME_DIR over SSH, say) are left out,
-    // its errors kept. Call it before the application object is made.
+    // its errors kept. A stop signal removes the file being written. Call it
+    // before the application object is made.
     static void workWithoutDisplay();
 
 private:
@@ -48,6 +50,8 @@ private:
     char **m_argv;
     QString m_program;
     QCommandLineParser m_parser;
+    // Whether the last thing on stderr is an unfinished frame count.
+    std::shared_ptr<bool> m_progressShown = std::make_shared<bool>(false);
 };
 
 } // namespace commandline

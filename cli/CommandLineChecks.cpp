@@ -21,6 +21,12 @@ const QStringList kValueOptions = {
     QStringLiteral("fps"),    QStringLiteral("effects"), QStringLiteral("hold"),
 };
 
+// Those whose value is a file or a folder.
+const QStringList kFileOptions = {
+    QStringLiteral("export"), QStringLiteral("atlas"), QStringLiteral("luma"),
+    QStringLiteral("source"), QStringLiteral("cover"),
+};
+
 QString escapedByte(unsigned char byte) {
     return QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
 }
@@ -62,8 +68,21 @@ std::optional<QStringList> argumentsOf(int argc, char *argv[], QString *problem)
                 const auto b = static_cast<unsigned char>(byte);
                 quoted += b < 0x20 || b >= 0x7f || b == '\\' ? escapedByte(b) : QChar(b);
             }
-            *problem = QStringLiteral("'%1' is not a valid file name in this locale's encoding")
-                           .arg(quoted);
+            // Whether the argument stands where a file's name is given: an
+            // option's value after it, or a picture after --photos.
+            const QByteArray previous(argv[i - 1]);
+            const QByteArray option =
+                bytes.startsWith("--") && bytes.contains('=') ? bytes.mid(2, bytes.indexOf('=') - 2)
+                : previous.startsWith("--") && !previous.contains('=') ? previous.mid(2)
+                                                                       : QByteArray();
+            const bool fileName =
+                kFileOptions.contains(QString::fromLatin1(option)) ||
+                (!bytes.startsWith('-') && !kValueOptions.contains(QString::fromLatin1(option)));
+            *problem = fileName ? QStringLiteral("'%1' is not a valid file name in this locale's "
+                                                 "encoding")
+                                      .arg(quoted)
+                                : QStringLiteral("'%1' is not valid text in this locale's encoding")
+                                      .arg(quoted);
             return std::nullopt;
         }
         arguments.append(text);

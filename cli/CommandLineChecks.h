@@ -21,8 +21,8 @@ Mode modeOf(int argc, char *argv[]);
 
 // The arguments as text. An argument whose bytes would not come back as the
 // same bytes (a name that isn't valid in the locale's encoding) can't be
-// opened or written under its own name, so it is refused: the reason is set
-// and nothing is returned.
+// opened or written under its own name, so it is refused, as a file name where
+// one stands and as text elsewhere: the reason is set and nothing is returned.
 std::optional<QStringList> argumentsOf(int argc, char *argv[], QString *problem);
 
 // The name of an option the parser met more than once, or an empty string.

@@ -19,7 +19,7 @@ int writeReveal(CommandLine &line, const FileOptions &o, int scale) {
     const QString path = parser.value(o.exportFile);
     exporting::AnimationFormat format;
     if (!exporting::animationFormatFor(path, &format))
-        return line.usage(QStringLiteral("the file name must end in .gif or .webp"));
+        return line.usage(QStringLiteral("the file name must end in .gif, .webp, .mp4 or .webm"));
     const int n = effectNumber(parser.value(o.effect));
     if (n == 0)
         return line.usage(noSuchEffect(parser.value(o.effect)));

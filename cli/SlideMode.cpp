@@ -5,6 +5,7 @@
 #include "cli/FileModes.h"
 #include "cli/FileOptions.h"
 #include "export/AnimationFile.h"
+#include "export/ExportMemory.h"
 #include "export/RevealTimeline.h"
 #include "export/SlideFrames.h"
 #include "export/VideoWriter.h"
@@ -16,6 +17,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <optional>
 
 namespace commandline {
 
@@ -26,6 +28,7 @@ namespace {
 constexpr int kCoverMs = 500;   // the cover before a single reveal's first tile
 constexpr int kSourceMs = 2000; // the finished source after it
 constexpr int kDefaultHoldMs = 3000;
+constexpr int kMaxHoldSeconds = 3600;
 constexpr QSize kVideoSize{1920, 1080};
 
 // "17,23,5" or "all"; empty on a mistake.
@@ -43,6 +46,19 @@ QList<int> effectList(const QString &text) {
         effects.append(n);
     }
     return effects;
+}
+
+// Why a video of `totalMs` at `fps` can't be made, if it can't: its frames
+// are counted in an int.
+std::optional<QString> videoTooLong(qint64 totalMs, int fps) {
+    if (videoFrameCount(totalMs, fps) <= kMaxVideoFrames)
+        return std::nullopt;
+    const auto hours = [](qint64 ms) { return QString::number(ms / 3'600'000); };
+    return QStringLiteral("this video would last %1 hours; at %2 frames a second a video "
+                          "lasts at most %3 hours")
+        .arg(hours(totalMs))
+        .arg(fps)
+        .arg(hours(kMaxVideoFrames * 1000 / fps));
 }
 
 } // namespace
@@ -68,8 +84,15 @@ int writeSlides(CommandLine &line, const FileOptions &o) {
         return line.usage(QStringLiteral("the file name must end in .gif, .webp, .mp4 or .webm"));
     if (parser.isSet(o.photos) && !video)
         return line.usage(QStringLiteral("a slideshow is written as .mp4 or .webm"));
-    if (parser.isSet(o.scale))
-        return line.usage(QStringLiteral("give --size or --scale, not both"));
+    if (parser.isSet(o.scale)) {
+        if (parser.isSet(o.size))
+            return line.usage(QStringLiteral("give --size or --scale, not both"));
+        return line.usage(QStringLiteral("--scale is for a .gif or .webp at the window's size; "
+                                         "give a video's size as --size WxH"));
+    }
+    // Before the size, which an animation at the window's size doesn't take.
+    if (parser.isSet(o.fps) && !video)
+        return line.usage(QStringLiteral("--fps is for .mp4 and .webm videos"));
 
     QSize size = video ? kVideoSize : QSize();
     if (parser.isSet(o.size)) {
@@ -91,8 +114,6 @@ int writeSlides(CommandLine &line, const FileOptions &o) {
 
     int fps = 60;
     if (parser.isSet(o.fps)) {
-        if (!video)
-            return line.usage(QStringLiteral("--fps is for .mp4 and .webm videos"));
         fps = exactNumber(parser.value(o.fps), kMinFps, kMaxFps).value_or(0);
         if (fps == 0)
             return line.usage(QStringLiteral("--fps takes %1 to %2").arg(kMinFps).arg(kMaxFps));
@@ -129,14 +150,22 @@ int writeSlides(CommandLine &line, const FileOptions &o) {
 
     int holdMs = kDefaultHoldMs;
     if (parser.isSet(o.hold)) {
-        // Seconds as plain decimals: "4", "0.5"; no sign, exponent or blanks.
-        static const QRegularExpression decimal(QStringLiteral("\\A\\d{1,4}(\\.\\d{1,3})?\\z"));
-        const double seconds =
-            decimal.match(parser.value(o.hold)).hasMatch() ? parser.value(o.hold).toDouble() : -1;
-        if (seconds < 0 || seconds > 3600)
-            return line.usage(QStringLiteral("--hold takes seconds, 0 to 3600"));
+        // Seconds as plain decimals: "4", "0.5", ".5", "03600"; no sign,
+        // exponent or blanks.
+        static const QRegularExpression decimal(QStringLiteral("\\A(?=\\.?\\d)\\d*(\\.\\d*)?\\z"));
+        const QString text = parser.value(o.hold);
+        const double seconds = decimal.match(text).hasMatch() ? text.toDouble() : -1;
+        if (seconds < 0 || seconds > kMaxHoldSeconds)
+            return line.usage(QStringLiteral("--hold takes seconds, 0 to %1, such as 4 or 0.5")
+                                  .arg(kMaxHoldSeconds));
         holdMs = int(std::lround(seconds * 1000));
     }
+
+    const ExportKind kind = video ? (codec == VideoCodec::H264 ? ExportKind::Mp4 : ExportKind::Webm)
+                            : format == AnimationFormat::Gif ? ExportKind::Gif
+                                                             : ExportKind::Webp;
+    if (const std::optional<QString> tooLarge = tooLargeToMake(kind, size))
+        return line.fail(1, *tooLarge);
 
     QApplication app(line.argc(), line.argv());
     QString error;
@@ -171,19 +200,21 @@ int writeSlides(CommandLine &line, const FileOptions &o) {
         return saved ? 0 : line.fail(1, error);
     }
 
-    // Every photo is read once before anything is written, so that a bad one
-    // stops the slideshow with its name; each is read again when the video
-    // reaches it, so that only two are ever held.
-    for (const QString &photo : photos) {
-        if (form::LoadPicture(photo, size, 1, &error).isNull())
-            return line.usage(error);
-    }
     qint64 totalMs = 0;
     for (int i = 0; i + 1 < photos.size(); ++i) {
         const QList<TimelineStep> steps = timeline.steps(effects.at(i % effects.size()), &error);
         if (steps.isEmpty())
             return line.fail(1, error);
         totalMs += slideRevealMs(steps, holdMs, i + 2 == photos.size() ? holdMs : 0);
+    }
+    if (const std::optional<QString> tooLong = videoTooLong(totalMs, fps))
+        return line.usage(*tooLong);
+    // Every photo is read once before anything is written, so that a bad one
+    // stops the slideshow with its name; each is read again when the video
+    // reaches it, so that only two are ever held.
+    for (const QString &photo : photos) {
+        if (form::LoadPicture(photo, size, 1, &error).isNull())
+            return line.usage(error);
     }
     QImage previous;
     const auto part = [&](int i, TileAnimation *animation, QString *reason) {

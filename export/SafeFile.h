@@ -19,10 +19,12 @@ enum class Links {
     Replace,
 };
 
-// Writes a file under a temporary name beside `path` and renames it when
-// `write` has succeeded, so that a failure (or a stop, which `write` reports
-// with an empty reason) leaves no file and an existing one untouched. A folder
-// or a device is refused, since the rename would replace it. Writes are
+// Writes a file under a temporary name beside `path` (".NAME.XXXXXX.part") and
+// renames it when `write` has succeeded, so that a failure (or a stop, which
+// `write` reports with an empty reason) leaves no file and an existing one
+// untouched. A folder or a device is refused, since the rename would replace
+// it, and so are a file the user may not write and a loop of links. What a
+// killed run left beside the same target is removed first. Writes are
 // unbuffered and checked, so a full disk is noticed with its reason. Returns
 // false with a one-line reason that names the file, or an empty one on a stop.
 bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QString *)> &write,
@@ -35,6 +37,10 @@ bool writeSafely(const QString &path, const std::function<bool(QIODevice &, QStr
 bool writeSafelyByName(const QString &path,
                        const std::function<bool(const QString &temporaryPath, QString *)> &write,
                        QString *error);
+
+// Has SIGINT, SIGTERM and SIGHUP remove the temporary file being written
+// before they end the program as they otherwise would.
+void removeTemporariesOnStop();
 
 // Writes all of `data`: a short write is no error yet, and the next one says
 // why, such as a full disk. Returns false with the device's reason.

@@ -128,6 +128,13 @@ bool Encoder::open(const QString &file, VideoCodec codec, QSize size, int fps, Q
         av_opt_set(c->priv_data, "deadline", "good", 0);
         av_opt_set(c->priv_data, "cpu-used", "4", 0);
         av_opt_set(c->priv_data, "row-mt", "1", 0);
+        // libvpx looks 25 frames ahead by default and keeps each of them, a
+        // frame and a half of YUV apiece: 7.9 GB at 8192 x 8192. With no
+        // look-ahead (and so no hidden reference frames) it keeps only the
+        // frame being encoded and its references.
+        c->thread_count = 2;
+        av_opt_set(c->priv_data, "lag-in-frames", "0", 0);
+        av_opt_set(c->priv_data, "auto-alt-ref", "0", 0);
     }
     if (m_output->oformat->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -252,7 +259,7 @@ bool Encoder::finish(QString *error) {
 // Composes the frames of the plan's parts one after another into the encoder.
 bool encodeFrames(Encoder &encoder, const VideoPlan &plan, const Progress &progress,
                   QString *error) {
-    const int frames = videoFrameCount(plan.totalMs, plan.fps);
+    const int frames = int(videoFrameCount(plan.totalMs, plan.fps));
     const qint64 fps = plan.fps;
     TileAnimation part;
     QImage current;
@@ -312,10 +319,6 @@ bool videoCodecFor(const QString &path, VideoCodec *codec) {
     return true;
 }
 
-int videoFrameCount(qint64 totalMs, int fps) {
-    return int(std::max<qint64>(1, (totalMs * fps + 999) / 1000));
-}
-
 bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progress,
                QString *error) {
     const QString shown = QDir::toNativeSeparators(path);
@@ -332,7 +335,8 @@ bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progr
         return false;
     }
     if (plan.size.width() % 2 || plan.size.height() % 2 || plan.size.isEmpty() ||
-        plan.fps < kMinFps || plan.fps > kMaxFps || plan.partCount < 1) {
+        plan.fps < kMinFps || plan.fps > kMaxFps || plan.partCount < 1 || plan.totalMs < 0 ||
+        plan.totalMs > kMaxVideoFrames * 1000 / plan.fps) {
         *error = QStringLiteral("nothing to write to %1").arg(shown);
         return false;
     }

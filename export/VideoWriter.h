@@ -5,7 +5,9 @@
 #include <QSize>
 #include <QString>
 
+#include <algorithm>
 #include <functional>
+#include <limits>
 
 namespace exporting {
 
@@ -30,12 +32,17 @@ inline constexpr int kMinFps = 1;
 inline constexpr int kMaxFps = 120;
 
 // Frames in a video of `totalMs` at `fps`.
-int videoFrameCount(qint64 totalMs, int fps);
+inline qint64 videoFrameCount(qint64 totalMs, int fps) {
+    return std::max<qint64>(1, (totalMs * fps + 999) / 1000);
+}
+// The most frames a video may have, whose count the progress reports.
+inline constexpr qint64 kMaxVideoFrames = std::numeric_limits<int>::max();
 
 // Writes the video at constant frame rate, each tile from the first frame at
 // or after its start. The file is written under a temporary name beside
 // `path` and renamed when complete; on any failure or a stop it is removed and
-// an existing file is left untouched. Returns false with a one-line reason
+// an existing file is left untouched. A plan of more than kMaxVideoFrames
+// frames is refused before anything is written. Returns false with a one-line reason
 // naming the file, or an empty one when `progress` stopped it.
 bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progress,
                QString *error);

@@ -213,18 +213,24 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio,
         return refuse(problem, path, Kind::FileTooLarge);
 
     DecoderWarnings warnings;
-    // Some formats (TGA) have no signature to be told by: the name's suffix
-    // says which decoder to ask first, and the content decides when that one
-    // can't read the file.
+    // The content decides the format. Some formats (TGA) have no signature to
+    // be told by: for those the name's suffix says which decoder to ask.
     const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
-    auto reader = std::make_unique<QImageReader>(&file);
-    if (!suffix.isEmpty() && QImageReader::supportedImageFormats().contains(suffix)) {
-        reader->setFormat(suffix);
-        if (!reader->canRead()) {
-            reader = std::make_unique<QImageReader>();
-            file.seek(0);
-            reader->setDevice(&file);
-        }
+    // (The few header bits of WBMP and ICO are met by many other files, TGAs
+    // among them.)
+    QByteArray format = QImageReader::imageFormat(&file);
+    file.seek(0);
+    static const QByteArrayList kWeakSignatures = {"tga", "wbmp", "ico", "cur"};
+    if ((format.isEmpty() || kWeakSignatures.contains(format)) && !suffix.isEmpty() &&
+        QImageReader::supportedImageFormats().contains(suffix))
+        format = suffix;
+    if (format == "tga" && targaLacksFooter(fd, info.st_size))
+        return refuse(problem, path, Kind::NotAnImage);
+    auto reader = std::make_unique<QImageReader>(&file, format);
+    if (!format.isEmpty() && !reader->canRead()) {
+        reader = std::make_unique<QImageReader>();
+        file.seek(0);
+        reader->setDevice(&file);
     }
     reader->setAutoTransform(true);
     // Qt's own guard for formats that can't tell their size up front.
@@ -232,7 +238,9 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio,
     if (!reader->canRead())
         return refuse(problem, path, Kind::NotAnImage);
 
-    QSize declared = reader->size();
+    // Qt's GIF reader decodes into a picture of the whole screen the file
+    // declares, whatever the size of the image on it.
+    QSize declared = reader->format() == "gif" ? headerSize(fd) : reader->size();
     if (!declared.isValid())
         declared = headerSize(fd);
     if (declared.isValid()) {
@@ -247,7 +255,7 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio,
         }
     }
 
-    if ((reader->format() == "bmp" && bitmapIsShort(fd, info.st_size)) ||
+    if ((reader->format() == "bmp" && bitmapIsDamaged(fd, info.st_size)) ||
         (reader->format() == "gif" && gifFirstImageIsDamaged(fd, info.st_size)))
         return refuse(problem, path, Kind::Corrupt);
 

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 #include <unistd.h>
@@ -43,11 +45,49 @@ QSize headerSize(int fd) {
     return QSize();
 }
 
+namespace {
+
+// Whether run-length coded rows end before the file says they are complete:
+// Qt's reader leaves what is missing in palette colour 0.
+bool runsAreShort(int fd, qint64 fileSize, qint64 offset, qint64 height, bool fourBits) {
+    if (offset >= fileSize)
+        return true;
+    const QByteArray runs = readAt(fd, offset, int(std::min<qint64>(fileSize - offset, INT_MAX)));
+    qint64 at = 0;
+    qint64 row = 0;
+    while (at + 2 <= runs.size()) {
+        const int count = quint8(runs[at]);
+        const int code = quint8(runs[at + 1]);
+        at += 2;
+        if (count > 0)
+            continue;
+        if (code == 0) { // the end of a row
+            if (++row >= height)
+                return false;
+        } else if (code == 1) { // the end of the picture, the rest left blank on purpose
+            return false;
+        } else if (code == 2) { // a jump right and down
+            if (at + 2 > runs.size())
+                return true;
+            row += quint8(runs[at + 1]);
+            at += 2;
+            if (row >= height)
+                return false;
+        } else { // `code` pixels as they are, padded to a whole word
+            const qint64 bytes = fourBits ? (code + 1) / 2 : code;
+            at += bytes + (bytes & 1);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 // Qt's BMP reader stops quietly at the end of a short file and returns the
-// image with its missing rows unset. An uncompressed bitmap says in its header
-// how long it must be.
-bool bitmapIsShort(int fd, qint64 fileSize) {
-    const QByteArray h = readAt(fd, 0, 34);
+// image with its missing rows unset, and takes colour masks of nothing for
+// black. The header says how long the rows must be, and what masks are.
+bool bitmapIsDamaged(int fd, qint64 fileSize) {
+    const QByteArray h = readAt(fd, 0, 66);
     if (h.size() < 26 || !h.startsWith("BM"))
         return false;
     const qint64 offset = little32(h, 10);
@@ -66,13 +106,26 @@ bool bitmapIsShort(int fd, qint64 fileSize) {
     } else {
         return false;
     }
-    // Only run-length encoding can hold more pixels than bytes; whatever else
-    // the header says, the rows must all be there.
-    const bool runLength = compression == 1 || compression == 2;
-    if (runLength || width <= 0 || bits <= 0)
+    if (width <= 0 || bits <= 0)
         return false;
+    if (compression == 1 || compression == 2)
+        return runsAreShort(fd, fileSize, offset, height, compression == 2);
+    // The red, green and blue masks follow the basic header, or are its last fields.
+    if (compression == 3 && infoSize >= 40 && (bits == 16 || bits == 32)) {
+        if (h.size() < 66)
+            return true;
+        if (little32(h, 54) == 0 || little32(h, 58) == 0 || little32(h, 62) == 0)
+            return true;
+    }
+    // Whatever else the header says, the rows must all be there.
     const qint64 rowBytes = (width * bits + 31) / 32 * 4;
     return fileSize < offset + rowBytes * height;
+}
+
+// Qt reads only version 2 of TGA, which ends in its footer; without one, its
+// reader says the file is damaged.
+bool targaLacksFooter(int fd, qint64 fileSize) {
+    return fileSize < 26 || readAt(fd, fileSize - 18, 18) != QByteArray("TRUEVISION-XFILE.", 18);
 }
 
 namespace {

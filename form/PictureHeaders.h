@@ -11,8 +11,12 @@ namespace form {
 // The width and height in a PNG, GIF or BMP header; invalid for other files.
 QSize headerSize(int fd);
 
-// Whether an uncompressed BMP is shorter than its header says it must be.
-bool bitmapIsShort(int fd, qint64 fileSize);
+// Whether a BMP is shorter than its header says it must be (its rows, or its
+// run-length codes, end too soon), or its colour masks are empty.
+bool bitmapIsDamaged(int fd, qint64 fileSize);
+
+// Whether a TGA file lacks the footer of version 2, the only one Qt reads.
+bool targaLacksFooter(int fd, qint64 fileSize);
 
 // Whether a GIF's first image ends before its data does, or its compressed
 // codes are broken or make fewer pixels than the image has.

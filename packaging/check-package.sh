@@ -38,7 +38,9 @@ report=$(lintian --display-info --fail-on error,warning "$deb" 2>&1) || status=$
 
 step "installing $(basename "$deb")"
 # --reinstall: a rebuilt package of the same version must still replace the old.
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$deb" >/dev/null
+# Another apt at work (an unattended upgrade) is waited for, not taken for a failure.
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq -o DPkg::Lock::Timeout=600 \
+    --reinstall "$deb" >/dev/null
 
 step "validating the desktop entry and the metainfo"
 desktop=/usr/share/applications/$app_id.desktop

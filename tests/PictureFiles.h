@@ -135,6 +135,48 @@ inline QByteArray gif(const QList<QImage> &frames) {
     return out;
 }
 
+inline void putLittle(QByteArray &bytes, quint32 value, int length = 4) {
+    for (int k = 0; k < length; ++k)
+        bytes += char(value >> (8 * k));
+}
+
+// A BMP as image programs write its header: `bits` a pixel, `compression` as
+// the header names it (1: run-length coded 8-bit, 3: colour masks), `extra`
+// (a palette or masks) before the pixel data, `data` as it is.
+inline QByteArray bitmap(int width, int height, int bits, quint32 compression,
+                         const QByteArray &extra, const QByteArray &data) {
+    QByteArray bmp("BM");
+    putLittle(bmp, 14 + 40 + quint32(extra.size() + data.size()));
+    putLittle(bmp, 0);
+    putLittle(bmp, 14 + 40 + quint32(extra.size()));
+    putLittle(bmp, 40);
+    putLittle(bmp, quint32(width));
+    putLittle(bmp, quint32(height));
+    putLittle(bmp, 1, 2);
+    putLittle(bmp, quint32(bits), 2);
+    putLittle(bmp, compression);
+    putLittle(bmp, quint32(data.size()));
+    putLittle(bmp, 2835);
+    putLittle(bmp, 2835);
+    putLittle(bmp, bits <= 8 ? 256 : 0);
+    putLittle(bmp, 0);
+    return bmp + extra + data;
+}
+
+// An 8 x 8 run-length coded BMP, each row one run of its own palette colour:
+// whole, or cut off after `rows` rows.
+inline QByteArray runLengthBitmap(int rows = 8) {
+    QByteArray palette;
+    for (int i = 0; i < 256; ++i)
+        putLittle(palette, quint32(i * 0x010101));
+    QByteArray runs;
+    for (int y = 0; y < rows; ++y)
+        runs += QByteArray("\x08") + char(30 * y + 20) + QByteArray("\0\0", 2);
+    if (rows == 8)
+        runs += QByteArray("\0\x01", 2);
+    return bitmap(8, 8, 8, 1, palette, runs);
+}
+
 // A small picture with something in every corner and a mark in the middle, so
 // that a decoder's every path has work to do.
 inline QImage sample(QSize size = QSize(24, 16), bool alpha = false) {
@@ -157,6 +199,7 @@ inline QList<std::pair<QString, QByteArray>> seeds() {
         {QStringLiteral("seed-oriented.jpg"), jpegWithOrientation(plain, 6)},
         {QStringLiteral("seed.gif"), gif({plain, plain.mirrored()})},
         {QStringLiteral("seed.bmp"), encoded(plain, "bmp")},
+        {QStringLiteral("seed-rle.bmp"), runLengthBitmap()},
         {QStringLiteral("seed.webp"), encoded(plain, "webp", 80)},
     };
 }

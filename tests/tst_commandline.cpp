@@ -1,3 +1,4 @@
+#include "PictureFiles.h"
 #include "ProgramRun.h"
 
 #include <QBuffer>
@@ -11,7 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -56,6 +61,35 @@ QByteArray pngPicture() {
 }
 
 const QByteArray kGoodMap = "P5\n10 10\n65535\n an existing map";
+const QByteArray kOldFile = "an existing file the user made";
+// Names of 255 bytes, the longest a file may have, and one of 256.
+const QByteArray kLongGif = QByteArray(251, 'g') + ".gif";
+const QByteArray kLongMp4 = QByteArray(251, 'v') + ".mp4";
+const QByteArray kTooLong = QByteArray(252, 'x') + ".gif";
+const QByteArray kStale = ".old.mp4.Zq3xW9.part";
+
+// Whether the row's program runs as an ordinary user, or is stopped by a
+// signal while it writes.
+bool asUser(const char *tag) {
+    return QByteArray(tag).startsWith("as a user");
+}
+int stopSignal(const char *tag) {
+    const QByteArray t(tag);
+    return t.startsWith("SIGINT")    ? SIGINT
+           : t.startsWith("SIGTERM") ? SIGTERM
+           : t.startsWith("SIGHUP")  ? SIGHUP
+                                     : 0;
+}
+
+// Every temporary file left anywhere under `folder`.
+QStringList temporaries(const QString &folder) {
+    QStringList found;
+    QDirIterator it(folder, {QStringLiteral("*.part")}, QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found += it.next();
+    return found;
+}
 const QByteArray kPrecious = "not a map: a file outside the maps' folder\n";
 
 } // namespace
@@ -87,6 +121,79 @@ private slots:
         QTest::newRow("a video named by a link")
             << QByteArrayList{"--export", "L/clip.mp4", "--size", "64x36", "--fps", "10"} << 0
             << QByteArrayList{};
+
+        // The folder also holds old.mp4 and old.gif, which the user made; prot.mp4
+        // and prot.gif, which are read-only, and the read-only folder ro/; loop-a.* and loop-b.*,
+        // links to each other; a file with a name of the longest length for each kind, and bad.bmp
+        // and masks.bmp, damaged.
+        QTest::newRow("a slideshow too long to count")
+            << (QByteArrayList{"--export", "old.mp4", "--size", "16x16", "--fps", "120", "--hold",
+                               "3600", "--photos"} +
+                QByteArrayList(5000, "missing.png"))
+            << 2 << QByteArrayList{"hours", "at most 4971 hours"};
+        QTest::newRow("as a user, prot.mp4")
+            << QByteArrayList{"--export", "prot.mp4", "--size", "64x36", "--fps", "10"} << 1
+            << QByteArrayList{"prot.mp4", "Permission denied"};
+        QTest::newRow("as a user, prot.gif")
+            << QByteArrayList{"--export", "prot.gif", "--size", "64x36"} << 1
+            << QByteArrayList{"prot.gif", "Permission denied"};
+        QTest::newRow("as a user, a read-only folder")
+            << QByteArrayList{"--export", "ro/x.mp4", "--size", "64x36", "--fps", "10"} << 1
+            << QByteArrayList{"cannot write ro/x.mp4: its folder is read-only"};
+        QTest::newRow("as a user, prot.gif at the window's size")
+            << QByteArrayList{"--export", "prot.gif"} << 1
+            << QByteArrayList{"prot.gif", "Permission denied"};
+        for (const char *name : {"loop-a.gif", "loop-a.mp4"})
+            QTest::addRow("a loop of links at %s", name)
+                << QByteArrayList{"--export", name} << 1
+                << QByteArrayList{name, "Too many levels of symbolic links"};
+        for (const char *stop : {"SIGINT", "SIGTERM", "SIGHUP"})
+            QTest::addRow("%s during a video", stop)
+                << QByteArrayList{"--export", "old.mp4", "--fps", "120"} << -1 << QByteArrayList{};
+        QTest::newRow("SIGTERM during luma maps")
+            << QByteArrayList{"--luma", "L", "--size", "8192x8192"} << -1 << QByteArrayList{};
+        QTest::newRow("with 1 GiB, a video too large to make")
+            << QByteArrayList{"--export", "old.mp4", "--size", "8192x8192"} << 1
+            << QByteArrayList{"8192x8192 MP4 needs up to", "GiB of memory"};
+        QTest::newRow("a temporary a killed run left")
+            << QByteArrayList{"--export", "old.mp4", "--size", "64x36", "--fps", "10"} << 0
+            << QByteArrayList{};
+        QTest::newRow("the longest name, replaced")
+            << QByteArrayList{"--export", kLongGif} << 0 << QByteArrayList{};
+        QTest::newRow("the longest name, a video")
+            << QByteArrayList{"--export", kLongMp4, "--size", "64x36", "--fps", "10"} << 0
+            << QByteArrayList{};
+        QTest::newRow("a name too long")
+            << QByteArrayList{"--export", kTooLong} << 1 << QByteArrayList{"File name too long"};
+        QTest::newRow("a truncated run-length BMP")
+            << QByteArrayList{"--export", "old.gif", "--source", "bad.bmp"} << 2
+            << QByteArrayList{"bad.bmp", "truncated or damaged"};
+        QTest::newRow("a BMP with empty colour masks")
+            << QByteArrayList{"--export", "old.gif", "--cover", "masks.bmp"} << 2
+            << QByteArrayList{"masks.bmp", "truncated or damaged"};
+
+        // What each usage mistake is called.
+        QTest::newRow("a frame rate for a GIF")
+            << QByteArrayList{"--export", "o.gif", "--fps", "10"} << 2
+            << QByteArrayList{"--fps is for .mp4 and .webm"};
+        QTest::newRow("a format that isn't made")
+            << QByteArrayList{"--export", "x.mkv"} << 2 << QByteArrayList{".mp4 or .webm"};
+        QTest::newRow("an effect that isn't text")
+            << QByteArrayList{"--export", "a.gif", "--effect", "\xff"} << 2
+            << QByteArrayList{"'\\xff' is not valid text"};
+        QTest::newRow("--scale for a video")
+            << QByteArrayList{"--export", "x.mp4", "--scale", "2"} << 2
+            << QByteArrayList{"--scale is for a .gif or .webp"};
+        for (const char *hold : {".5", "0.0001", "03600"})
+            QTest::addRow("--hold %s", hold)
+                << QByteArrayList{"--export", "s.mp4",       "--hold",   hold,
+                                  "--photos", "missing.png", "other.png"}
+                << 2 << QByteArrayList{"missing.png", "no such file"};
+        QTest::newRow("--version with an argument")
+            << QByteArrayList{"--version", "stray"} << 2
+            << QByteArrayList{"unexpected argument 'stray'"};
+        QTest::newRow("--version onto a full disk")
+            << QByteArrayList{"--version"} << 1 << QByteArrayList{"No space left on device"};
 
         QTest::newRow("--luma twice") << QByteArrayList{"--luma", "L", "--luma", "outside"} << 2
                                       << QByteArrayList{"--luma is given more than once"};
@@ -177,6 +284,33 @@ private slots:
         auto removePicture = qScopeGuard([&] { ::unlink(latin1Picture.constData()); });
         QVERIFY(writeBytes(latin1Picture, pngPicture()));
 
+        for (const char *name : {"old.mp4", "old.gif", "prot.mp4", "prot.gif"})
+            QVERIFY(writeBytes(QFile::encodeName(here.filePath(QLatin1String(name))), kOldFile));
+        QVERIFY(here.mkdir(QStringLiteral("ro")));
+        QVERIFY(::chmod(QFile::encodeName(here.filePath(QStringLiteral("ro"))), 0555) == 0);
+        for (const char *name : {"prot.mp4", "prot.gif"})
+            QVERIFY(::chmod(QFile::encodeName(here.filePath(QLatin1String(name))), 0444) == 0);
+        for (const char *kind : {"gif", "mp4"}) {
+            QVERIFY(
+                QFile::link(QStringLiteral("loop-b.%1").arg(QLatin1String(kind)),
+                            here.filePath(QStringLiteral("loop-a.%1").arg(QLatin1String(kind)))));
+            QVERIFY(
+                QFile::link(QStringLiteral("loop-a.%1").arg(QLatin1String(kind)),
+                            here.filePath(QStringLiteral("loop-b.%1").arg(QLatin1String(kind)))));
+        }
+        const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+        QVERIFY(writeBytes(folder + kLongGif, kOldFile) && writeBytes(folder + kLongMp4, kOldFile));
+        QVERIFY(writeBytes(folder + "bad.bmp", picturefiles::runLengthBitmap(5)));
+        QVERIFY(
+            writeBytes(folder + "masks.bmp", picturefiles::bitmap(8, 8, 32, 3, QByteArray(12, '\0'),
+                                                                  QByteArray(8 * 8 * 4, '\x80'))));
+        const char *tag = QTest::currentDataTag();
+        if (qstrcmp(tag, "a temporary a killed run left") == 0)
+            QVERIFY(writeBytes(folder + kStale, "half a video"));
+        // An ordinary user may write in the folder, but not the read-only files.
+        if (asUser(tag))
+            QVERIFY(::chmod(folder.constData(), 0777) == 0);
+
         const bool fullDisk = QTest::currentDataTag() == QByteArray("a full disk");
         const QString disk = here.filePath(QStringLiteral("D"));
         auto unmount = qScopeGuard([&] {
@@ -204,7 +338,49 @@ private slots:
         }
         const QStringList before = contents(dir.path());
 
-        const ProgramRun run = runProgramWithBytes(arguments, {dir.path(), {}, {}});
+        const int stop = stopSignal(tag);
+        // A map is being written about 1.6 to 2 s after a start, a video from
+        // well before 1.5 s to its end.
+        const long stopNs = arguments.constFirst() == "--luma" ? 800'000'000 : 500'000'000;
+        const bool fullOutput = qstrcmp(tag, "--version onto a full disk") == 0;
+        const bool user = asUser(tag) && geteuid() == 0;
+        const bool littleMemory = QByteArray(tag).startsWith("with 1 GiB");
+#if defined(__SANITIZE_ADDRESS__)
+        if (littleMemory)
+            QSKIP("AddressSanitizer's shadow memory needs more address space than that");
+#endif
+        const ProgramRun run = runProgramWithBytes(
+            arguments, {dir.path(), {}, [stop, stopNs, fullOutput, user, littleMemory] {
+                            // Only what may be called between fork and exec.
+                            if (stop != 0)
+                                signal(stop, SIG_DFL); // even under nohup
+                            if (stop != 0 && fork() == 0) {
+                                const timespec wait{1, stopNs};
+                                nanosleep(&wait, nullptr);
+                                kill(getppid(), stop);
+                                _exit(0);
+                            }
+                            if (littleMemory) {
+                                const rlimit gigabyte{1 << 30, 1 << 30};
+                                setrlimit(RLIMIT_AS, &gigabyte);
+                            }
+                            if (fullOutput) {
+                                const int full = ::open("/dev/full", O_WRONLY);
+                                dup2(full, STDOUT_FILENO);
+                            }
+                            if (user && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 ||
+                                         setuid(65534) != 0))
+                                _exit(126);
+                        }});
+        // Whatever happened, no temporary is left behind, and the user's own
+        // files are as they were unless they were written whole.
+        QCOMPARE(temporaries(dir.path()), QStringList());
+        if (stop != 0) {
+            // Stopped mid-way: ended by the signal, the old file as it was.
+            QCOMPARE(run.exitCode, -1);
+            QCOMPARE(readBytes(here.filePath(QStringLiteral("old.mp4"))), kOldFile);
+            return;
+        }
         QCOMPARE(run.exitCode, exitCode);
         if (exitCode == 0) {
             QVERIFY2(run.rawErr.isEmpty(), run.rawErr.constData());
@@ -227,10 +403,10 @@ private slots:
             QCOMPARE(names, (QStringList{"filler", "tessaline-01.pgm", "tessaline-02.pgm",
                                          "tessaline-03.pgm", "tessaline-04.pgm"}));
         } else if (exitCode == 0 && arguments.constFirst() == "--export") {
-            // The link stays, and the file it points to is written.
+            // A link stays, and the file it points to is written.
             const QFileInfo named(here.filePath(QString::fromUtf8(arguments.at(1))));
-            QVERIFY(named.isSymLink());
-            const QByteArray written = readBytes(named.symLinkTarget());
+            const QByteArray written =
+                readBytes(named.isSymLink() ? named.symLinkTarget() : named.filePath());
             QVERIFY(written.startsWith("GIF89a") || written.mid(4, 4) == "ftyp");
         } else if (exitCode == 0) {
             // The link is replaced by a map of its own; its target is untouched.

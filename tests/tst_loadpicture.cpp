@@ -50,6 +50,26 @@ bool near(const QColor &a, const QColor &b, int tolerance = 40) {
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
+// A TGA made by hand as image programs write them (Qt writes none),
+// uncompressed, top row first, with the version 2 footer.
+QByteArray targa(const QImage &picture) {
+    QByteArray tga("\0\0\x02\0\0\0\0\0\0\0\0\0", 12);
+    for (const int side : {picture.width(), picture.height()}) {
+        tga += char(side & 0xFF);
+        tga += char(side >> 8);
+    }
+    tga += "\x18\x20";
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb c = picture.pixel(x, y);
+            tga += char(qBlue(c));
+            tga += char(qGreen(c));
+            tga += char(qRed(c));
+        }
+    }
+    return tga + QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.", 18);
+}
+
 } // namespace
 
 class TestLoadPicture : public QObject {
@@ -193,6 +213,15 @@ private slots:
         // 20000 x 20000 pixels would take 1.6 GB.
         QTest::newRow("bomb") << write(pngDeclaring(png, 20000, 20000))
                               << int(PictureProblem::TooManyPixels);
+        // A screen of 65535 x 65535 pixels around one of them: the screen is
+        // what is decoded.
+        QByteArray wideScreen = gif({sample(QSize(1, 1))});
+        wideScreen.replace(6, 4, QByteArray("\xff\xff\xff\xff", 4));
+        QTest::newRow("gif with a huge screen")
+            << write(wideScreen) << int(PictureProblem::TooManyPixels);
+        // Qt reads only version 2 of TGA, the one with a footer.
+        QTest::newRow("tga without its footer")
+            << write(targa(picture).chopped(26), ".tga") << int(PictureProblem::NotAnImage);
         // 5790 x 5790 pixels of 16-bit colour take 268 MB as decoded, twice as
         // much as at 8 bits, and more again once drawn.
         QImage deep = sample(QSize(64, 48)).convertToFormat(QImage::Format_RGBA64);
@@ -227,29 +256,19 @@ private slots:
                          format == "pgm" || format == "wbmp",
                      format.constData());
         }
-        // Qt writes no TGA, and a TGA has no signature: one made by hand as
-        // image programs write them, uncompressed, top row first.
-        QByteArray tga("\0\0\x02\0\0\0\0\0\0\0\0\0", 12);
-        for (const int side : {picture.width(), picture.height()}) {
-            tga += char(side & 0xFF);
-            tga += char(side >> 8);
+        const QByteArray tga = targa(picture);
+        // The content decides; the name only hints: a JPEG named .tga is a JPEG.
+        // And a BMP whose rows are run-length coded.
+        for (const QString &path :
+             {write(tga, ".tga"), write(encoded(picture, "jpg", 90), ".tga")}) {
+            QString error;
+            const QImage fitted = form::LoadPicture(path, kPhoto, 1.0, &error);
+            QVERIFY2(!fitted.isNull(), qPrintable(error));
+            QVERIFY(near(fitted.pixelColor(kPhoto.width() / 2, kPhoto.height() / 2), kMark, 80));
         }
-        tga += "\x18\x20";
-        for (int y = 0; y < picture.height(); ++y) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const QRgb c = picture.pixel(x, y);
-                tga += char(qBlue(c));
-                tga += char(qGreen(c));
-                tga += char(qRed(c));
-            }
-        }
-        tga += QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.", 18); // the 2.0 footer
-        const QString tgaPath = write(tga) + QStringLiteral(".tga");
-        QVERIFY(QFile::rename(tgaPath.left(tgaPath.lastIndexOf(u'.')), tgaPath));
         QString error;
-        const QImage fitted = form::LoadPicture(tgaPath, kPhoto, 1.0, &error);
-        QVERIFY2(!fitted.isNull(), qPrintable(error));
-        QVERIFY(near(fitted.pixelColor(kPhoto.width() / 2, kPhoto.height() / 2), kMark, 80));
+        QVERIFY2(!form::LoadPicture(write(runLengthBitmap(), ".bmp"), kPhoto, 1.0, &error).isNull(),
+                 qPrintable(error));
         if (!unwritable.isEmpty())
             qInfo("no writer here, so no file made of: %s (the TGA above is made by hand)",
                   qPrintable(unwritable.join(u' ')));
@@ -314,8 +333,8 @@ private slots:
     }
 
 private:
-    QString write(const QByteArray &bytes) {
-        const QString path = m_dir.filePath(QStringLiteral("file%1").arg(m_count++));
+    QString write(const QByteArray &bytes, const QString &suffix = QString()) {
+        const QString path = m_dir.filePath(QStringLiteral("file%1%2").arg(m_count++).arg(suffix));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             return QString();

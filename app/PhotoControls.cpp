@@ -4,7 +4,9 @@
 #include "form/QtTranslation.h"
 #include "resources/BuiltInPhotos.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -101,20 +103,30 @@ void PhotoControls::chooseFile(Box box) {
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (!QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    auto *dialog = new QFileDialog(&m_window,
-                                   box == Source ? QStringLiteral("Изходна снимка")
-                                                 : QStringLiteral("Покриваща снимка"),
-                                   folder);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setNameFilters({QStringLiteral("Снимки (%1)").arg(patterns.join(u' ')),
-                            QStringLiteral("Всички файлове (*)")});
-    connect(dialog, &QFileDialog::fileSelected, this, [this, box](const QString &path) {
-        m_lastFolder = QFileInfo(path).absolutePath();
-        loadFile(box, path);
-    });
-    connect(dialog, &QDialog::finished, this, [this, box] { giveKeyboardBack(box); });
-    dialog->open();
+    // One dialog, kept: a screen reader still asks about a dialog's parts
+    // after it has closed.
+    if (!m_dialog) {
+        m_dialog = new QFileDialog(&m_window);
+        m_dialog->setFileMode(QFileDialog::ExistingFile);
+        connect(m_dialog, &QFileDialog::fileSelected, this, [this](const QString &path) {
+            m_lastFolder = QFileInfo(path).absolutePath();
+            loadFile(m_dialogBox, path);
+        });
+        connect(m_dialog, &QDialog::finished, this, [this] {
+            // The file name's completion list can outlast the dialog, and
+            // it holds the keyboard while it shows.
+            for (QCompleter *completer : m_dialog->findChildren<QCompleter *>())
+                completer->popup()->hide();
+            giveKeyboardBack(m_dialogBox);
+        });
+    }
+    m_dialogBox = box;
+    m_dialog->setWindowTitle(box == Source ? QStringLiteral("Изходна снимка")
+                                           : QStringLiteral("Покриваща снимка"));
+    m_dialog->setDirectory(folder);
+    m_dialog->setNameFilters({QStringLiteral("Снимки (%1)").arg(patterns.join(u' ')),
+                              QStringLiteral("Всички файлове (*)")});
+    m_dialog->open();
 }
 
 void PhotoControls::giveKeyboardBack(Box box) {
@@ -230,7 +242,10 @@ void PhotoControls::showProblem(const form::PictureProblem &problem) {
     form::loadQtTranslation();
     auto *message = new QMessageBox(QMessageBox::Warning, Tessaline::title(), problem.bulgarian(),
                                     QMessageBox::Ok, &m_window);
-    message->setAttribute(Qt::WA_DeleteOnClose);
+    // Gone a while after it closes, once a screen reader is done with it.
+    connect(message, &QDialog::finished, message, [message] {
+        QTimer::singleShot(std::chrono::seconds(10), message, &QObject::deleteLater);
+    });
     message->open();
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 
+class QFileDialog;
 class QMenu;
 class Tessaline;
 
@@ -90,4 +91,6 @@ private:
     // about a menu after it has closed.
     std::array<QPointer<QMenu>, 2> m_menus;
     QString m_lastFolder; // where the last photo was chosen
+    QPointer<QFileDialog> m_dialog;
+    Box m_dialogBox = Source; // the box the dialog chooses for
 };

@@ -1,7 +1,8 @@
 """Orca, running in the test's own session, and what it says.
 
 Orca speaks through speech-dispatcher as on a desktop; every utterance it sends
-is also written to its debug file, which is what we read. Its settings, and
+is also written to its debug output, read here through a pseudo-terminal. Its
+settings, and
 speech-dispatcher's, live in a private home made here, so that nothing of the
 person running the tests is read or changed."""
 
@@ -107,4 +108,4 @@ class Orca:
                 except subprocess.TimeoutExpired:
                     proc.kill()
                     proc.wait()
-        if not os.environ.get("KEEP_ORCA_HOME"): shutil.rmtree(self.home, ignore_errors=True)
+        shutil.rmtree(self.home, ignore_errors=True)

@@ -2,9 +2,8 @@
 
 Orca speaks through speech-dispatcher as on a desktop; every utterance it sends
 is also written to its debug output, read here through a pseudo-terminal. Its
-settings, and
-speech-dispatcher's, live in a private home made here, so that nothing of the
-person running the tests is read or changed."""
+settings and speech-dispatcher's live in a private home made here, so that
+nothing of the person running the tests is read or changed."""
 
 import os
 import pty

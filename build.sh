@@ -55,6 +55,8 @@ RUN_PACKAGES=(
     qt6-image-formats-plugins
     # Wayland, natively.
     qt6-wayland
+    # Qt's own texts (the file dialog, message boxes' buttons) in Bulgarian.
+    qt6-translations-l10n
 )
 
 # The tests, the benchmarks and the package checks (./build.sh test only).
@@ -74,6 +76,12 @@ TEST_PACKAGES=(
     dbus
     at-spi2-core
     python3-pyatspi
+    # What a screen reader says: Orca, speaking through speech-dispatcher and
+    # espeak-ng (to ALSA's null device when there is no sound card).
+    orca
+    speech-dispatcher
+    speech-dispatcher-espeak-ng
+    espeak-ng
     # Wayland compositors: weston for the start-up checks, a headless sway with
     # grim (screenshots) and wtype (keys) for the Wayland lane.
     weston

@@ -1,9 +1,14 @@
 #include "app/PhotoControls.h"
 
 #include "app/Tessaline.h"
+#include "form/QtTranslation.h"
 #include "resources/BuiltInPhotos.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCompleter>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -12,8 +17,12 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMimeDatabase>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QToolTip>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <memory>
 
 PhotoControls::PhotoControls(Tessaline &window)
     : QObject(&window)
@@ -49,25 +58,28 @@ QString PhotoControls::whyNotNow() {
 QMenu *PhotoControls::createMenu(Box box, QWidget *parent) {
     auto *menu = new QMenu(parent);
     menu->setToolTipsVisible(true);
-    QAction *choose =
-        menu->addAction(QStringLiteral("Избери снимка…"), this, [this, box] { chooseFile(box); });
-    QAction *restore =
-        menu->addAction(box == Source ? QStringLiteral("Върни вградената изходна снимка")
-                                      : QStringLiteral("Върни вградената покриваща снимка"),
-                        this, [this, box] { restoreBuiltIn(box); });
-    for (QAction *action : {choose, restore}) {
-        action->setEnabled(canChange());
-        if (!canChange()) {
-            action->setToolTip(whyNotNow());
-            action->setStatusTip(whyNotNow());
-        }
-    }
+    menu->addAction(QStringLiteral("Избери снимка…"), this, [this, box] { chooseFile(box); });
+    menu->addAction(box == Source ? QStringLiteral("Върни вградената изходна снимка")
+                                  : QStringLiteral("Върни вградената покриваща снимка"),
+                    this, [this, box] { restoreBuiltIn(box); });
     if (box == Cover) {
         menu->addSeparator();
         menu->addAction(QStringLiteral("Запази ефекта като анимация…"), this,
                         &PhotoControls::saveAnimationRequested);
     }
+    updateMenu(menu);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { updateMenu(menu); });
     return menu;
+}
+
+void PhotoControls::updateMenu(QMenu *menu) {
+    // The first two entries change the photo: not while a reveal runs.
+    const QList<QAction *> entries = menu->actions();
+    for (QAction *action : entries.first(2)) {
+        action->setEnabled(canChange());
+        action->setToolTip(canChange() ? QString() : whyNotNow());
+        action->setStatusTip(canChange() ? QString() : whyNotNow());
+    }
 }
 
 void PhotoControls::chooseFile(Box box) {
@@ -83,15 +95,62 @@ void PhotoControls::chooseFile(Box box) {
                 patterns.append(pattern);
         }
     }
-    auto *dialog = new QFileDialog(&m_window, box == Source ? QStringLiteral("Изходна снимка")
-                                                            : QStringLiteral("Покриваща снимка"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setNameFilters({QStringLiteral("Снимки (%1)").arg(patterns.join(u' ')),
-                            QStringLiteral("Всички файлове (*)")});
-    connect(dialog, &QFileDialog::fileSelected, this,
-            [this, box](const QString &path) { loadFile(box, path); });
-    dialog->open();
+    form::loadQtTranslation();
+    // The user's pictures the first time, then wherever the last photo came
+    // from.
+    QString folder = m_lastFolder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    // One dialog, kept: a screen reader still asks about a dialog's parts
+    // after it has closed.
+    if (!m_dialog) {
+        m_dialog = new QFileDialog(&m_window);
+        m_dialog->setFileMode(QFileDialog::ExistingFile);
+        connect(m_dialog, &QFileDialog::fileSelected, this, [this](const QString &path) {
+            m_lastFolder = QFileInfo(path).absolutePath();
+            loadFile(m_dialogBox, path);
+        });
+        connect(m_dialog, &QDialog::finished, this, [this] {
+            // The file name's completion list can outlast the dialog, and
+            // it holds the keyboard while it shows.
+            for (QCompleter *completer : m_dialog->findChildren<QCompleter *>())
+                completer->popup()->hide();
+            giveKeyboardBack(m_dialogBox);
+        });
+    }
+    m_dialogBox = box;
+    m_dialog->setWindowTitle(box == Source ? QStringLiteral("Изходна снимка")
+                                           : QStringLiteral("Покриваща снимка"));
+    m_dialog->setDirectory(folder);
+    m_dialog->setNameFilters({QStringLiteral("Снимки (%1)").arg(patterns.join(u' ')),
+                              QStringLiteral("Всички файлове (*)")});
+    m_dialog->open();
+}
+
+void PhotoControls::giveKeyboardBack(Box box) {
+    // Qt leaves the keyboard to the window manager when a dialog closes; with
+    // none, or with a screen reader's questions delaying the close, the window
+    // can be left without the keyboard, and every key is lost. Ask for it
+    // until the window has it, for a little while.
+    QPointer<form::PictureBox> widget = &boxWidget(box);
+    auto attempts = std::make_shared<int>(0);
+    auto *retry = new QTimer(this);
+    retry->setInterval(50);
+    connect(retry, &QTimer::timeout, this, [this, widget, attempts, retry] {
+        if (!widget || QApplication::activeModalWidget() || ++*attempts > 20) {
+            retry->deleteLater();
+            return;
+        }
+        if (m_window.isActiveWindow() && widget->hasFocus()) {
+            retry->deleteLater();
+            return;
+        }
+        m_window.activateWindow();
+        widget->setFocus(Qt::OtherFocusReason);
+    });
+    retry->start();
 }
 
 void PhotoControls::loadFile(Box box, const QString &path) {
@@ -180,9 +239,13 @@ void PhotoControls::describe(Box box, const QString &path) {
 }
 
 void PhotoControls::showProblem(const form::PictureProblem &problem) {
+    form::loadQtTranslation();
     auto *message = new QMessageBox(QMessageBox::Warning, Tessaline::title(), problem.bulgarian(),
                                     QMessageBox::Ok, &m_window);
-    message->setAttribute(Qt::WA_DeleteOnClose);
+    // Gone a while after it closes, once a screen reader is done with it.
+    connect(message, &QDialog::finished, message, [message] {
+        QTimer::singleShot(std::chrono::seconds(10), message, &QObject::deleteLater);
+    });
     message->open();
 }
 
@@ -203,10 +266,12 @@ bool PhotoControls::eventFilter(QObject *watched, QEvent *event) {
         const QPoint at = request->reason() == QContextMenuEvent::Mouse
                               ? request->globalPos()
                               : widget.mapToGlobal(widget.rect().center());
-        QMenu *menu = createMenu(box, &widget);
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        // A screen reader names the menu after its photo as it opens.
-        menu->setAccessibleName(widget.accessibleName());
+        if (!m_menus[box]) {
+            m_menus[box] = createMenu(box, &widget);
+            // A screen reader names the menu after its photo as it opens.
+            m_menus[box]->setAccessibleName(widget.accessibleName());
+        }
+        QMenu *menu = m_menus[box];
         menu->popup(at);
         // From the keyboard, the first entry is taken at once, so that a
         // reader says where the keys are and Return chooses it.

@@ -5,10 +5,12 @@
 #include <QFutureWatcher>
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 
 #include <array>
 #include <optional>
 
+class QFileDialog;
 class QMenu;
 class Tessaline;
 
@@ -43,7 +45,8 @@ public:
     static QString whyNotNow();
 
     // The context menu of a box, with its entries enabled or not as things
-    // stand. The display box's further entries are added here too.
+    // stand each time it opens. The display box's further entries are added
+    // here too.
     QMenu *createMenu(Box box, QWidget *parent);
 
 signals:
@@ -65,6 +68,9 @@ private:
 
     form::PictureBox &boxWidget(Box box) const;
     void chooseFile(Box box);
+    void updateMenu(QMenu *menu);
+    // After a dialog: the window active again and the keyboard on the box.
+    void giveKeyboardBack(Box box);
     void finishLoad(Box box);
     void cancelLoad(Box box);
     void showProblem(const form::PictureProblem &problem);
@@ -81,4 +87,10 @@ private:
     std::array<Load, 2> m_loads;
     std::array<QString, 2> m_purposes; // each box's own description
     QString m_hoveringFile;            // the file being dragged over a box
+    // Each box's menu lives as long as its box: a screen reader still asks
+    // about a menu after it has closed.
+    std::array<QPointer<QMenu>, 2> m_menus;
+    QString m_lastFolder; // where the last photo was chosen
+    QPointer<QFileDialog> m_dialog;
+    Box m_dialogBox = Source; // the box the dialog chooses for
 };

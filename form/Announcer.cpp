@@ -10,7 +10,7 @@ namespace {
 class AnnouncerAccessible : public QAccessibleWidget {
 public:
     explicit AnnouncerAccessible(QWidget *widget)
-        : QAccessibleWidget(widget, QAccessible::AlertMessage) {}
+        : QAccessibleWidget(widget, QAccessible::Notification) {}
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name)
@@ -43,15 +43,11 @@ Announcer::Announcer(QWidget *parent)
 
 void Announcer::announce(const QString &message) {
     m_message = message;
-    QAccessibleEvent named(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&named);
-    // A reader speaks an alert as it appears.
-    if (isHidden()) {
-        show();
-        return;
-    }
-    QAccessibleEvent shown(this, QAccessible::ObjectShow);
-    QAccessible::updateAccessibility(&shown);
+    // Hidden first, so that a reader that has seen the last message sees a
+    // new one appear, even when the words are the same.
+    if (!isHidden())
+        hide();
+    show();
 }
 
 } // namespace form

@@ -4,9 +4,10 @@
 
 namespace form {
 
-// Speaks a short message through a screen reader: an alert with no size and
-// nothing drawn, which the reader reads each time it is shown again. The
-// window looks the same with or without it.
+// Speaks a short message through a screen reader: a notification with no
+// size and nothing drawn, out of the Tab order. Screen readers speak a
+// notification as it appears, so each message shows it afresh. The window
+// looks the same with or without it.
 class Announcer : public QWidget {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "form/CommandButton.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace form {
@@ -40,6 +41,11 @@ QFont fittingFont(const QFont &font, const QString &caption, int width) {
     return narrowed;
 }
 
+// The keyboard's ring runs a pixel inside the bevel, and the caption keeps a
+// pixel clear of it on every side.
+constexpr int kFocusInset = 3;
+constexpr int kCaptionInset = kFocusInset + 2;
+
 } // namespace
 
 CommandButton::CommandButton(QWidget *parent)
@@ -60,8 +66,9 @@ void CommandButton::paintEvent(QPaintEvent *) {
     drawBevel(p, r, sunken);
 
     const QRect textArea = r.adjusted(2, 2, -2, -2).translated(sunken ? 1 : 0, sunken ? 1 : 0);
-    // A pixel of the face stays clear on either side of the caption.
-    p.setFont(fittingFont(font(), text(), textArea.width() - 2));
+    // The caption fits inside the focus ring whether or not it is drawn, so
+    // that it never moves when the keyboard arrives.
+    p.setFont(fittingFont(font(), text(), r.width() - 2 * kCaptionInset));
     if (isEnabled()) {
         p.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
         p.drawText(textArea, Qt::AlignCenter, text());
@@ -73,10 +80,27 @@ void CommandButton::paintEvent(QPaintEvent *) {
         p.drawText(textArea, Qt::AlignCenter, text());
     }
     if (hasFocus()) {
-        QPen dots(QColor(0, 0, 0), 1, Qt::DotLine);
-        p.setPen(dots);
-        p.drawRect(r.adjusted(4, 4, -5, -5));
+        // A solid black ring, not a few dots: it stands out from the face and
+        // the bevel alike, and leaves the caption room of its own.
+        const QRect ring = r.adjusted(kFocusInset, kFocusInset, -kFocusInset, -kFocusInset);
+        p.fillRect(ring.left(), ring.top(), ring.width(), 1, Qt::black);
+        p.fillRect(ring.left(), ring.bottom(), ring.width(), 1, Qt::black);
+        p.fillRect(ring.left(), ring.top(), 1, ring.height(), Qt::black);
+        p.fillRect(ring.right(), ring.top(), 1, ring.height(), Qt::black);
     }
+}
+
+void CommandButton::keyPressEvent(QKeyEvent *event) {
+    // Return presses the focused button as the space bar does, whether or
+    // not it is the window's default button.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !event->isAutoRepeat() &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void CommandButton::focusOutEvent(QFocusEvent *event) {

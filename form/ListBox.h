@@ -6,7 +6,8 @@ namespace form {
 
 // A list box of plain text items, in the order they were added. Once an item
 // is selected, one always is: the user can move the selection but never clear
-// it.
+// it. With the keyboard on it, a frame runs round the items, and a screen
+// reader hears which one is selected.
 class ListBox : public QListWidget {
     Q_OBJECT
 
@@ -21,6 +22,9 @@ public:
     int listCount() const { return count(); }
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event) const override;
 };

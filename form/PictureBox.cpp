@@ -5,6 +5,9 @@
 #include "form/Twips.h"
 #include "form/WindowSystem.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace form {
@@ -135,6 +138,18 @@ void PictureBox::paintEvent(QPaintEvent *event) {
         drawFocusFrame(p, inner.adjusted(2, 2, -3, -3));
     p.end();
     QFrame::paintEvent(event);
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QPoint centre = rect().center();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, centre, mapToGlobal(centre),
+                                  Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &request);
+        event->accept();
+        return;
+    }
+    QFrame::keyPressEvent(event);
 }
 
 } // namespace form

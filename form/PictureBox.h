@@ -48,6 +48,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // Shift+F10 asks for the box's context menu, as the Menu key does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     struct Stroke {

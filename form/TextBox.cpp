@@ -9,9 +9,13 @@ namespace form {
 TextBox::TextBox(QWidget *parent)
     : QPlainTextEdit(parent) {
     setReadOnly(true);
-    // No text cursor: the arrow keys scroll the text, and a reveal that moves
+    // A caret for the keys, drawn steady in paintEvent: a reveal that moves
     // the focus here leaves nothing blinking.
-    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setCursorWidth(0);
+    // Qt updates only a caret of its own width: ours is redrawn wherever it goes.
+    connect(this, &QPlainTextEdit::cursorPositionChanged, viewport(),
+            qOverload<>(&QWidget::update));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -23,8 +27,11 @@ void TextBox::paintEvent(QPaintEvent *event) {
     QPlainTextEdit::paintEvent(event);
     if (!hasFocus())
         return;
-    // Inside the text area, clear of the lines' first letters.
     QPainter p(viewport());
+    const QRect caret = cursorRect();
+    p.fillRect(caret.left(), caret.top(), 1, caret.height(),
+               palette().color(QPalette::Active, QPalette::Text));
+    // Inside the text area, clear of the lines' first letters.
     drawFocusFrame(p, viewport()->rect().adjusted(0, 0, -1, -1));
 }
 

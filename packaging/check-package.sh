@@ -28,6 +28,7 @@ upstream_version=${version%-*}
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "no computed dependencies"
 dpkg-deb -f "$deb" Depends | grep -qw qt6-wayland || fail "no dependency on the Wayland platform plugin"
 dpkg-deb -f "$deb" Depends | grep -q fonts-liberation || fail "fonts-liberation is not a dependency"
+dpkg-deb -f "$deb" Depends | grep -qw qt6-translations-l10n || fail "no dependency on Qt's Bulgarian texts"
 
 step "lintian"
 # Every error and every warning fails; the informational tags are shown too.

@@ -359,20 +359,33 @@ private slots:
         QCOMPARE(int(w.EffectNo), list->listIndex() + 1);
     }
 
-    void keysScrollTheDescriptionWithoutATextCursor() {
+    void keysMoveAReadingCaretThroughTheDescription() {
         form::TextBox *text = m_window->Text1;
         text->setFocus();
         QTest::keyClick(text, Qt::Key_A); // the description takes no typing
         QCOMPARE(text->toPlainText().size(), 915);
         QCOMPARE(text->verticalScrollBar()->value(), 0);
+        // Down goes a line at a time, and the text follows the caret.
         QTest::keyClick(text, Qt::Key_Down);
-        QVERIFY(text->verticalScrollBar()->value() > 0);
-        QTest::keyClick(text, Qt::Key_End);
+        QCOMPARE(text->textCursor().blockNumber(), 0);
+        QVERIFY(text->textCursor().position() > 0);
+        QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(text->verticalScrollBar()->value(), text->verticalScrollBar()->maximum());
-        QVERIFY(!(text->textInteractionFlags() & Qt::TextSelectableByKeyboard));
+        QCOMPARE(text->textCursor().position(), 915);
+        QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(text->verticalScrollBar()->value(), 0);
+        QCOMPARE(text->textCursor().position(), 0);
     }
 
-    void spaceOnTheFocusedButtonActsAsAClick() {
+    void spaceOrReturnOnTheFocusedButtonActsAsAClick_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Space") << int(Qt::Key_Space);
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter);
+    }
+
+    void spaceOrReturnOnTheFocusedButtonActsAsAClick() {
+        QFETCH(int, key);
         Tessaline &w = *m_window;
         const QImage cover = w.Picture1(1).surface();
         w.List1->setFocus();
@@ -382,7 +395,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w.Command2);
 
         QSignalSpy clicks(w.Command2, &QPushButton::clicked);
-        QTest::keyClick(w.Command2, Qt::Key_Space);
+        QTest::keyClick(w.Command2, Qt::Key(key));
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(w.EffectNo, quint8(3));
         QVERIFY(!w.Command2->isEnabled());

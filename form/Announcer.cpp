@@ -43,6 +43,10 @@ Announcer::Announcer(QWidget *parent)
 
 void Announcer::announce(const QString &message) {
     m_message = message;
+    // A reader keeps the names it has read: tell it this one changed, or it
+    // says the last message again.
+    QAccessibleEvent nameChanged(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&nameChanged);
     // Hidden first, so that a reader that has seen the last message sees a
     // new one appear, even when the words are the same.
     if (!isHidden())

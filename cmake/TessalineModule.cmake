@@ -6,7 +6,13 @@
 # at the same place relative to the program's folder, so that one relative path
 # finds it from both: build/app/tessaline finds build/lib/<arch>/tessaline/.
 include(GNUInstallDirs)
-set(TESSALINE_MODULE_INSTALL_DIR "${CMAKE_INSTALL_LIBDIR}/tessaline")
+# GNUInstallDirs gives the multiarch folder only for a prefix of /usr, and the
+# .deb is made from a build for /usr/local: name it for every prefix.
+set(_module_libdir "${CMAKE_INSTALL_LIBDIR}")
+if(_module_libdir STREQUAL "lib" AND CMAKE_LIBRARY_ARCHITECTURE)
+    set(_module_libdir "lib/${CMAKE_LIBRARY_ARCHITECTURE}")
+endif()
+set(TESSALINE_MODULE_INSTALL_DIR "${_module_libdir}/tessaline")
 file(RELATIVE_PATH TESSALINE_MODULE_DIR_FROM_BIN "/prefix/${CMAKE_INSTALL_BINDIR}"
      "/prefix/${TESSALINE_MODULE_INSTALL_DIR}")
 
@@ -22,5 +28,10 @@ function(tessaline_add_module name)
         VISIBILITY_INLINES_HIDDEN ON)
     target_compile_definitions(${target} PRIVATE TESSALINE_VERSION="${PROJECT_VERSION}")
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+    # A symbol the module lacks fails its build, not its first use. (The
+    # sanitizers' runtime is the program's, so their builds can't check this.)
+    if(NOT TESSALINE_SANITIZE)
+        target_link_options(${target} PRIVATE LINKER:--no-undefined)
+    endif()
     install(TARGETS ${target} LIBRARY DESTINATION ${TESSALINE_MODULE_INSTALL_DIR})
 endfunction()

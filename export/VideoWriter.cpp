@@ -1,6 +1,7 @@
 #include "export/VideoWriter.h"
 
 #include "export/SafeFile.h"
+#include "export/VideoModule.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -321,6 +322,11 @@ bool videoCodecFor(const QString &path, VideoCodec *codec) {
 
 bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progress,
                QString *error) {
+#ifdef TESSALINE_VIDEO_MODULE
+    // The program's side: the encoders are a module of their own, loaded by
+    // the first video.
+    return saveVideoThroughModule(path, plan, progress, error);
+#else
     const QString shown = QDir::toNativeSeparators(path);
 #ifndef TESSALINE_VIDEO
     Q_UNUSED(plan);
@@ -352,6 +358,7 @@ bool saveVideo(const QString &path, const VideoPlan &plan, const Progress &progr
                    encodeFrames(encoder, plan, progress, reason);
         },
         error);
+#endif
 #endif
 }
 

@@ -21,6 +21,10 @@ public:
     // version or lacks the symbol, and then errorString() says which, in one
     // line that names the file.
     QFunctionPointer resolve(const char *symbol);
+    // The same, as the entry's own function pointer type.
+    template <typename Function> Function function(const char *symbol) {
+        return reinterpret_cast<Function>(resolve(symbol));
+    }
     QString errorString() const { return m_error; }
 
     // Where the module is looked for.

@@ -63,11 +63,16 @@ void PictureBox::PaintPicture(const QImage &picture, float destLeft, float destT
         renderStroke(m_surface, stroke);
     }
     // Drawing is immediate: it is on screen before the handler goes on.
-    const QRect dest = deviceRect(destLeft, destTop, destWidth, destHeight, 1.0);
-    repaint(dest.translated(contentsRect().topLeft()).adjusted(-1, -1, 1, 1) & contentsRect());
+    // Only the pixels the stroke changed: at a whole device-pixel ratio a tile
+    // then never overlaps the tiles before it, which Qt's X11 backing store
+    // would otherwise wait for the server to have read before it paints.
+    const QRect device = deviceRect(destLeft, destTop, destWidth, destHeight, m_surfaceRatio);
+    const QRect dest = QRectF(QPointF(device.topLeft()) / m_surfaceRatio,
+                              QPointF(device.bottomRight() + QPoint(1, 1)) / m_surfaceRatio)
+                           .toAlignedRect();
+    repaint(dest.translated(contentsRect().topLeft()) & contentsRect());
     waitUntilDrawn();
-    emit pictureDrawn(deviceRect(destLeft, destTop, destWidth, destHeight, m_surfaceRatio) &
-                      m_surface.rect());
+    emit pictureDrawn(device & m_surface.rect());
 }
 
 void PictureBox::ensureSurface() {

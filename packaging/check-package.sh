@@ -111,6 +111,17 @@ done
 [ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
 export DISPLAY=":$(cat "$tmp/display")"
 
+step "writing an animation and a video through the installed modules"
+modules=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/tessaline
+for module in animation video; do
+    [ -f "$modules/libtessaline-$module.so" ] || fail "no $module module in $modules"
+done
+! ldd "$binary" | grep -qE 'libav|libswscale|libgif|libwebp|libimagequant' ||
+    fail "the program itself links what only its modules need"
+(cd "$tmp" && QT_QPA_PLATFORM=offscreen /usr/bin/tessaline --export t.gif &&
+    QT_QPA_PLATFORM=offscreen /usr/bin/tessaline --export t.mp4 --size 64x36 --fps 10) ||
+    fail "the installed program could not write an animation and a video"
+
 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR /usr/bin/tessaline 2>"$tmp/program.log" &
 program=$!
 wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")

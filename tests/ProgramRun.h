@@ -20,13 +20,14 @@ struct ProgramSetup {
     QString folder;                // where it runs; the test's own folder if empty
     QByteArray platform;           // the Qt platform asked for, which isn't there; none if empty
     std::function<void()> inChild; // run in the child before the program starts
+    QByteArray program = {};       // a copy of the program to run; TESSALINE_BINARY if empty
 };
 
 // Runs TESSALINE_BINARY with exactly these bytes as its arguments, which need
 // not be valid text.
 inline ProgramRun runProgramWithBytes(const QByteArrayList &arguments,
                                       const ProgramSetup &setup = {}) {
-    QByteArrayList bytes{QByteArray(TESSALINE_BINARY)};
+    QByteArrayList bytes{setup.program.isEmpty() ? QByteArray(TESSALINE_BINARY) : setup.program};
     bytes += arguments;
     std::vector<char *> argv;
     for (QByteArray &argument : bytes)

@@ -419,6 +419,55 @@ private slots:
             QCOMPARE(contents(dir.path()), before);
         }
     }
+
+    // The encoders are modules beside the program. Without the video one, or
+    // with one that can't be used, a video is one line that names the module
+    // and what is wrong with it; the animations and the atlas are still made.
+    void videoWithoutAUsableModule_data() {
+        QTest::addColumn<QString>("module"); // copied to the video module's name
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("missing") << QString() << QByteArray("is not installed");
+        QTest::newRow("not a library")
+            << QStringLiteral(TESSALINE_BINARY) << QByteArray("can't be loaded");
+        QTest::newRow("of another version")
+            << QStringLiteral(TESSALINE_OTHER_VERSION_MODULE) << QByteArray("is version 0.0.0");
+    }
+
+    void videoWithoutAUsableModule() {
+#ifndef TESSALINE_VIDEO
+        QSKIP("this build makes no videos");
+#endif
+        QFETCH(QString, module);
+        QFETCH(QByteArray, says);
+
+        // A copy of the program, with the modules of its own folder.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString program = dir.filePath(QStringLiteral("bin/tessaline"));
+        const QString modules = QDir::cleanPath(
+            dir.filePath(QStringLiteral("bin/") + QStringLiteral(TESSALINE_MODULE_DIR_FROM_BIN)));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("bin"))) && QDir().mkpath(modules));
+        QVERIFY(QFile::copy(QStringLiteral(TESSALINE_BINARY), program));
+        QVERIFY(QFile::copy(QStringLiteral(TESSALINE_ANIMATION_MODULE),
+                            modules + QStringLiteral("/libtessaline-animation.so")));
+        if (!module.isEmpty())
+            QVERIFY(QFile::copy(module, modules + QStringLiteral("/libtessaline-video.so")));
+        const ProgramSetup setup{dir.path(), {}, {}, QFile::encodeName(program)};
+
+        const ProgramRun video =
+            runProgram({"--export", "clip.mp4", "--size", "64x36", "--fps", "10"}, setup);
+        QCOMPARE(video.exitCode, 1);
+        QVERIFY2(video.rawErr.startsWith("tessaline: cannot write clip.mp4: the video module ") &&
+                     video.rawErr.contains("libtessaline-video.so") &&
+                     video.rawErr.contains(says) && video.rawErr.count('\n') == 1,
+                 video.rawErr.constData());
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("clip.mp4"))));
+
+        QCOMPARE(runProgram({"--export", "reveal.gif"}, setup).exitCode, 0);
+        QVERIFY(readBytes(dir.filePath(QStringLiteral("reveal.gif"))).startsWith("GIF89a"));
+        QCOMPARE(runProgram({"--atlas", "atlas.png"}, setup).exitCode, 0);
+        QVERIFY(!QImage(dir.filePath(QStringLiteral("atlas.png"))).isNull());
+    }
 };
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -139,6 +140,45 @@ QString keyOf(const QString &desktopEntry, const QString &key) {
             return line.mid(prefix.size());
     }
     return {};
+}
+
+// The shared libraries a running program has mapped, by file name without
+// the version ("libQt6Core.so").
+QSet<QString> mappedLibraries(qint64 pid) {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    QSet<QString> names;
+    if (!maps.open(QIODevice::ReadOnly | QIODevice::Text))
+        return names;
+    static const QRegularExpression library(QStringLiteral("/([^/ ]+\\.so)(\\.[0-9.]+)?$"));
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        const QRegularExpressionMatch match = library.match(QString::fromLocal8Bit(line));
+        if (match.hasMatch())
+            names.insert(match.captured(1));
+    }
+    return names;
+}
+
+// What a window program maps once it has painted and sat still for a moment,
+// on Qt's offscreen platform.
+QSet<QString> librariesOfAStillWindow(const QString &program) {
+    QProcess process;
+    process.setProcessEnvironment(withOffscreenDisplay());
+    process.start(program, QStringList{});
+    if (!process.waitForStarted())
+        return {};
+    QSet<QString> names;
+    QDeadlineTimer still(800);
+    QDeadlineTimer limit(15000);
+    while (!still.hasExpired() && !limit.hasExpired() && process.state() == QProcess::Running) {
+        QTest::qWait(100);
+        const QSet<QString> now = mappedLibraries(process.processId());
+        if (now != names)
+            still.setRemainingTime(800);
+        names = now;
+    }
+    process.kill();
+    process.waitForFinished();
+    return names;
 }
 
 } // namespace
@@ -279,6 +319,27 @@ private slots:
         QCOMPARE(process.readAllStandardOutput(), QByteArray());
         process.kill();
         process.waitForFinished();
+    }
+
+    // The window starts as light as the same window made of stock Qt
+    // widgets: what only the file-making modes need (the video encoders, the
+    // animation writers) is loaded when the first such file is written.
+    void theWindowMapsOnlyWhatAStockQtWindowMaps() {
+        const QSet<QString> stock = librariesOfAStillWindow(QStringLiteral(TESSALINE_STOCK_WINDOW));
+        QVERIFY(stock.contains(QStringLiteral("libQt6Widgets.so")));
+        const QSet<QString> ours = librariesOfAStillWindow(QStringLiteral(TESSALINE_BINARY));
+        QVERIFY(ours.contains(QStringLiteral("libQt6Widgets.so")));
+        // Beyond those, more of Qt and the X11 client library, which the
+        // program talks to the X server with and Qt's own X11 platform loads.
+        static const QRegularExpression allowed(
+            QStringLiteral("^lib(Qt6\\w+|xcb|Xau|Xdmcp)\\.so$"));
+        QStringList extra;
+        for (const QString &name : ours - stock) {
+            if (!allowed.match(name).hasMatch())
+                extra.append(name);
+        }
+        extra.sort();
+        QVERIFY2(extra.isEmpty(), qPrintable(extra.join(QStringLiteral(", "))));
     }
 
     void applicationNamesItsDesktopEntry() {

@@ -28,23 +28,6 @@ constexpr int kSourceMs = 2000; // the finished source after it
 constexpr int kDefaultHoldMs = 3000;
 constexpr QSize kVideoSize{1920, 1080};
 
-// "17,23,5" or "all"; empty on a mistake.
-QList<int> effectList(const QString &text) {
-    QList<int> effects;
-    if (text.compare(u"all", Qt::CaseInsensitive) == 0) {
-        for (int n = 1; n <= reveal::kEffectCount; ++n)
-            effects.append(n);
-        return effects;
-    }
-    for (const QString &item : text.split(u',')) {
-        const int n = effectNumber(item);
-        if (n == 0)
-            return {};
-        effects.append(n);
-    }
-    return effects;
-}
-
 } // namespace
 
 bool wantsSlides(const CommandLine &line, const FileOptions &o) {

@@ -44,6 +44,8 @@ BUILD_PACKAGES=(
     libavformat-dev
     libswscale-dev
     libavutil-dev
+    # Presenting PDF pages (Poppler's C++ library, in a module of its own).
+    libpoppler-cpp-dev
 )
 
 # Running it.
@@ -78,6 +80,8 @@ TEST_PACKAGES=(
     sway
     grim
     wtype
+    # A password-protected PDF for the show's tests.
+    qpdf
     # Building and checking the .deb.
     dpkg-dev
     file

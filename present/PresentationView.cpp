@@ -56,9 +56,12 @@ void PresentationView::next() {
         finishTransition();
         return;
     }
-    if (m_pending || m_current >= m_slides.count())
+    // A press while the slide asked for is still being made moves on from it:
+    // no press is lost.
+    const int from = m_pending ? *m_pending : m_current;
+    if (from >= m_slides.count())
         return;
-    go(m_current + 1, true);
+    go(from + 1, !m_pending || m_pendingAnimated);
 }
 
 void PresentationView::previous() {
@@ -73,6 +76,8 @@ void PresentationView::go(int index, bool animated) {
         m_pending.reset();
         return;
     }
+    // A transition is timed from the press, even when its slide comes late.
+    m_pressed.start();
     m_slides.keepAround(index);
     if (index < m_slides.count() && m_slides.screen(index).isNull()) {
         // Shown the moment it is made; the slide on screen stays until then.
@@ -100,7 +105,7 @@ void PresentationView::arrive(int index, bool animated) {
         m_incoming = target;
         m_transition.emplace(effect, m_options.durationSeconds);
         m_tilesShown = 0;
-        m_clock.start();
+        m_clock = m_pressed;
         tick();
     } else {
         m_shown = target;

@@ -70,6 +70,7 @@ private:
     QImage m_incoming; // the slide a transition reveals
     std::optional<TransitionTiming> m_transition;
     int m_tilesShown = 0;
+    QElapsedTimer m_pressed;
     QElapsedTimer m_clock;
     QTimer m_frameTimer;
 

@@ -1,6 +1,7 @@
 // Writes the files the show's end-to-end tests present, into the folder named:
-//   deck.pdf    three 4:3 pages, each filled with one colour inside a border of
-//               another, so that a slide cropped or stretched is seen
+//   deck.pdf    three pages, each filled with one colour inside a border of
+//               another, so that a slide cropped or stretched is seen: two
+//               of 16:9, which fill a 1920 x 1080 screen, then one of 4:3
 //   huge.pdf    one page of 200 x 200 inches
 //   tall.png    a portrait photo, wide.jpg a landscape one, framed the same way
 #include <QGuiApplication>
@@ -20,17 +21,25 @@ void drawSlide(QPainter &p, QRect area, QColor fill, QColor frame) {
     p.fillRect(area.adjusted(border, border, -border, -border), fill);
 }
 
-bool writePdf(const QString &path, QSizeF points, const QList<QColor> &fills) {
+struct Page {
+    QSizeF points;
+    QColor fill;
+    QColor frame;
+};
+
+bool writePdf(const QString &path, const QList<Page> &pages) {
     QPdfWriter pdf(path);
-    pdf.setPageSize(QPageSize(points, QPageSize::Point));
+    pdf.setPageSize(QPageSize(pages.first().points, QPageSize::Point));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
     pdf.setResolution(72);
     QPainter p(&pdf);
-    for (int i = 0; i < fills.size(); ++i) {
-        if (i > 0)
+    for (int i = 0; i < pages.size(); ++i) {
+        const Page &page = pages.at(i);
+        if (i > 0) {
+            pdf.setPageSize(QPageSize(page.points, QPageSize::Point));
             pdf.newPage();
-        drawSlide(p, QRect(0, 0, int(points.width()), int(points.height())), fills.at(i),
-                  Qt::yellow);
+        }
+        drawSlide(p, QRect(QPoint(0, 0), page.points.toSize()), page.fill, page.frame);
     }
     return p.end();
 }
@@ -53,8 +62,10 @@ int main(int argc, char *argv[]) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]) + u'/';
     const bool written =
-        writePdf(folder + "deck.pdf", QSizeF(800, 600), {Qt::red, Qt::green, Qt::blue}) &&
-        writePdf(folder + "huge.pdf", QSizeF(14400, 14400), {Qt::magenta}) &&
+        writePdf(folder + "deck.pdf", {{QSizeF(960, 540), Qt::red, Qt::yellow},
+                                       {QSizeF(960, 540), Qt::green, Qt::white},
+                                       {QSizeF(800, 600), Qt::blue, Qt::yellow}}) &&
+        writePdf(folder + "huge.pdf", {{QSizeF(14400, 14400), Qt::magenta, Qt::yellow}}) &&
         writePhoto(folder + "tall.png", QSize(600, 900), Qt::cyan) &&
         writePhoto(folder + "wide.jpg", QSize(1500, 500), QColor(128, 0, 255));
     return written ? 0 : 1;

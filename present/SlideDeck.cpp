@@ -86,10 +86,9 @@ std::optional<SlideDeck> SlideDeck::open(const QStringList &files, QString *erro
     return deck;
 }
 
-SlideDeck SlideDeck::ofPictures(const QList<QImage> &pictures) {
+SlideDeck SlideDeck::of(const QList<Slide> &slides) {
     SlideDeck deck;
-    for (const QImage &picture : pictures)
-        deck.m_slides.append(Slide{{}, -1, picture});
+    deck.m_slides = slides;
     return deck;
 }
 

@@ -25,7 +25,7 @@ public:
     // other file must be a picture the one loader reads. A file that can't be
     // used stops it: nothing is returned and *error names the file and why.
     static std::optional<SlideDeck> open(const QStringList &files, QString *error);
-    static SlideDeck ofPictures(const QList<QImage> &pictures);
+    static SlideDeck of(const QList<Slide> &slides);
 
     const QList<Slide> &slides() const { return m_slides; }
     int count() const { return int(m_slides.size()); }

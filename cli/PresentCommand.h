@@ -14,6 +14,8 @@ struct Presentation {
     QString program;
     present::SlideDeck deck;
     present::ShowOptions options;
+    // --present alone: the files are chosen in a file dialog first.
+    bool choose = false;
 };
 
 // Whether the command line asks for a show.
@@ -24,7 +26,8 @@ bool asksToPresent(int argc, char *argv[]);
 // that can't be shown), or the show to run.
 std::variant<int, Presentation> readPresentation(int argc, char *argv[]);
 
-// Runs the show on the application already made; its exit status.
+// Runs the show on the application already made, after a file dialog when
+// the files are to be chosen; its exit status.
 int runPresentation(const Presentation &presentation);
 
 } // namespace commandline

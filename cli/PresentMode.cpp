@@ -7,6 +7,10 @@
 #include "reveal/EffectCatalogue.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QImageReader>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QScreen>
 
@@ -62,8 +66,10 @@ std::variant<int, Presentation> readPresentation(int argc, char *argv[]) {
         show.options.screen = n - 1;
     }
     const QStringList files = parser.positionalArguments();
-    if (files.isEmpty())
-        return line.usage(QStringLiteral("--present needs photos or PDF files to show"));
+    if (files.isEmpty()) {
+        show.choose = true;
+        return show;
+    }
 
     QString error;
     std::optional<present::SlideDeck> deck = present::SlideDeck::open(files, &error);
@@ -73,8 +79,37 @@ std::variant<int, Presentation> readPresentation(int argc, char *argv[]) {
     return show;
 }
 
-int runPresentation(const Presentation &presentation) {
+namespace {
+
+// The desktop entry's "Present…": photos and PDFs picked in a file dialog.
+// Empty when the dialog is cancelled.
+std::optional<present::SlideDeck> chooseSlides(QString *error) {
+    QStringList patterns{QStringLiteral("*.pdf")};
+    for (const QByteArray &format : QImageReader::supportedImageFormats())
+        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
+    const QStringList files =
+        QFileDialog::getOpenFileNames(nullptr, QStringLiteral("Презентация"), QDir::homePath(),
+                                      QStringLiteral("Снимки и PDF (%1)").arg(patterns.join(u' ')));
+    if (files.isEmpty())
+        return std::nullopt;
+    return present::SlideDeck::open(files, error);
+}
+
+} // namespace
+
+int runPresentation(const Presentation &chosen) {
+    Presentation presentation = chosen;
     QString error;
+    if (presentation.choose) {
+        const std::optional<present::SlideDeck> deck = chooseSlides(&error);
+        if (!deck && error.isEmpty())
+            return 0;
+        if (!deck) {
+            QMessageBox::warning(nullptr, QStringLiteral("Tessaline"), error);
+            return report(presentation.program, error, 1);
+        }
+        presentation.deck = *deck;
+    }
     QScreen *screen = present::Show::slideScreen(presentation.options.screen, &error);
     if (!screen)
         return report(presentation.program, error, 2);

@@ -80,8 +80,10 @@ TEST_PACKAGES=(
     sway
     grim
     wtype
-    # A password-protected PDF for the show's tests.
+    # A password-protected PDF for the show's tests, and two monitors on one
+    # virtual X screen.
     qpdf
+    x11-xserver-utils
     # Building and checking the .deb.
     dpkg-dev
     file

@@ -24,6 +24,12 @@ QSize devicePixels(const QScreen *screen) {
                  int(std::lround(logical.height() * ratio)));
 }
 
+// Two screens showing different parts of the desktop: not a mirror, and not
+// the whole desktop that some X servers list beside its monitors.
+bool apart(const QScreen *a, const QScreen *b) {
+    return a != b && !a->geometry().intersects(b->geometry());
+}
+
 } // namespace
 
 Show::Show(const SlideDeck &deck, const ShowOptions &options, QObject *parent)
@@ -45,11 +51,12 @@ QScreen *Show::slideScreen(int chosen, QString *error) {
                      .arg(screens.size());
         return nullptr;
     }
+    QScreen *primary = QGuiApplication::primaryScreen();
     for (QScreen *screen : screens) {
-        if (screen != QGuiApplication::primaryScreen())
+        if (apart(screen, primary))
             return screen;
     }
-    return QGuiApplication::primaryScreen();
+    return primary;
 }
 
 void Show::start(QScreen *screen) {
@@ -78,7 +85,7 @@ void Show::start(QScreen *screen) {
 
     // The presenter's view, on another screen if there is one.
     for (QScreen *other : QGuiApplication::screens()) {
-        if (other == screen)
+        if (!apart(other, screen))
             continue;
         m_presenter = std::make_unique<PresenterView>(*m_cache);
         connect(m_view.get(), &PresentationView::slideChanged, m_presenter.get(),
@@ -105,13 +112,15 @@ void Show::screenRemoved(QScreen *screen) {
         return;
     }
     // The slides' screen went: they move to a screen that is left, at its size.
-    for (QScreen *other : QGuiApplication::screens()) {
-        if (other != screen && !other->geometry().isEmpty()) {
-            start(other);
-            return;
-        }
+    QList<QScreen *> left = QGuiApplication::screens();
+    left.removeOne(screen);
+    left.removeIf([](const QScreen *other) { return other->geometry().isEmpty(); });
+    if (left.isEmpty()) {
+        end();
+        return;
     }
-    end();
+    QScreen *primary = QGuiApplication::primaryScreen();
+    start(left.contains(primary) ? primary : left.constFirst());
 }
 
 void Show::end() {

@@ -206,5 +206,54 @@ class PresentTest(unittest.TestCase):
         self.assert_slide((420, 0, H, H), YELLOW, (255, 0, 255), "the 200-inch page")
 
 
+
+@unittest.skipUnless(shutil.which("xrandr"), "needs xrandr")
+class TwoScreensTest(unittest.TestCase):
+    """One X screen split into two monitors side by side, as a laptop and a
+    projector: the slides on the one that isn't the primary, the presenter's
+    view on the other, and the show moving when the projector goes."""
+
+    def setUp(self):
+        self.server = XServer(2 * W, H)
+        for name, x in (("LAPTOP", 0), ("PROJECTOR", W)):
+            subprocess.run(["xrandr", "--setmonitor", name, "%d/508x%d/286+%d+0" % (W, H, x), "none"],
+                           env=self.server.env, check=True)
+        self.files = tempfile.mkdtemp(prefix="tessaline-slides-")
+        subprocess.run([os.environ["TESSALINE_MAKE_SLIDES"], self.files], check=True,
+                       env=dict(self.server.env, QT_QPA_PLATFORM="offscreen"))
+        self.app = App(self.server, [e2e_base.TESSALINE, "--present", os.path.join(self.files, "deck.pdf"),
+                                     "--duration", "0.3"])
+
+    def tearDown(self):
+        self.app.kill()
+        self.server.close()
+        shutil.rmtree(self.files)
+
+    def colours(self, x0):
+        return self.server.fb.grab(x0, 0, W, H).crop(0, 0, W, H).colours()
+
+    def wait_for(self, condition, message, timeout_s=5):
+        deadline = time.monotonic() + timeout_s
+        while not condition():
+            if time.monotonic() > deadline:
+                self.fail(message)
+            time.sleep(0.05)
+
+    def test_the_presenter_sees_this_slide_and_the_next(self):
+        px = self.server.fb.pixel
+        self.wait_for(lambda: px(W + 960, 540) == RED and px(W + 5, 5) == YELLOW,
+                      "page 1 is not on the projector")
+        self.wait_for(lambda: {RED, GREEN} <= self.colours(0), "the laptop does not show page 1 and page 2")
+        self.app.find_window()
+        self.app.key("Right")
+        self.wait_for(lambda: px(W + 960, 540) == GREEN, "page 2 never came to the projector")
+        self.wait_for(lambda: {GREEN, BLUE} <= self.colours(0) and RED not in self.colours(0),
+                      "the laptop does not show page 2 and page 3")
+        # The projector is unplugged: the slides move to the laptop's screen.
+        subprocess.run(["xrandr", "--delmonitor", "PROJECTOR"], env=self.server.env, check=True)
+        self.wait_for(lambda: px(960, 540) == GREEN and px(5, 5) == WHITE, "the show did not move to the laptop")
+        self.assertIsNone(self.app.proc.poll())
+
+
 if __name__ == "__main__":
     main()

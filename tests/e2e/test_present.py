@@ -180,6 +180,19 @@ class PresentTest(unittest.TestCase):
         self.app.key("Home")
         self.assert_slide((0, 0, W, H), YELLOW, RED, "page 1 after the notice")
 
+    def test_f5_in_the_window_presents_its_two_photos(self):
+        tall = self.file("tall.png")
+        self.app = App(self.server, [e2e_base.TESSALINE, "--cover", tall, "--source", self.file("wide.jpg")])
+        window = self.app.find_window()
+        time.sleep(0.5)
+        self.app.click(480, 200)  # the title label: the window has the keyboard
+        self.app.key("F5")
+        self.assert_slide((600, 0, 720, H), YELLOW, CYAN, "the cover, from its own file")
+        self.app.key("End")
+        self.assert_slide((0, 220, W, 640), YELLOW, PURPLE, "the source")
+        self.app.key("Escape")
+        self.wait_for(lambda: self.app.visible_windows() == [window], "the show's window stays")
+
     def test_bad_files_are_refused_before_any_window(self):
         damaged = self.file("damaged.pdf")
         with open(self.file("deck.pdf"), "rb") as f:

@@ -206,6 +206,16 @@ void PresentationView::keyPressEvent(QKeyEvent *event) {
         return;
     }
     const QString typed = std::exchange(m_typed, QString());
+    // Moving on from a black or white screen shows the slides again.
+    static const QList<int> kMoves = {Qt::Key_Return,    Qt::Key_Enter, Qt::Key_PageDown,
+                                      Qt::Key_Right,     Qt::Key_Down,  Qt::Key_Space,
+                                      Qt::Key_PageUp,    Qt::Key_Left,  Qt::Key_Up,
+                                      Qt::Key_Backspace, Qt::Key_Home,  Qt::Key_End};
+    const bool moving = kMoves.contains(key);
+    if (moving && m_blank != Blank::None) {
+        m_blank = Blank::None;
+        update();
+    }
     const auto toggle = [this](Blank blank) {
         m_blank = m_blank == blank ? Blank::None : blank;
         update();

@@ -30,6 +30,16 @@ bool apart(const QScreen *a, const QScreen *b) {
     return a != b && !a->geometry().intersects(b->geometry());
 }
 
+// Full screen on `screen`: the window is told its screen before it is shown,
+// which is the only say a Wayland program has in where it goes.
+void placeOn(QWidget *widget, QScreen *screen) {
+    widget->winId();
+    if (QWindow *window = widget->windowHandle())
+        window->setScreen(screen);
+    widget->setGeometry(screen->geometry());
+    widget->showFullScreen();
+}
+
 } // namespace
 
 Show::Show(const SlideDeck &deck, const ShowOptions &options, QObject *parent)
@@ -76,10 +86,7 @@ void Show::start(QScreen *screen) {
     m_view = std::make_unique<PresentationView>(*m_cache, m_options);
     m_view->setWindowTitle(QStringLiteral("Tessaline"));
     connect(m_view.get(), &PresentationView::leaving, this, &Show::end);
-    m_view->setGeometry(screen->geometry());
-    m_view->showFullScreen();
-    if (QWindow *window = m_view->windowHandle())
-        window->setScreen(screen);
+    placeOn(m_view.get(), screen);
     m_view->begin(std::min(first, m_deck.count()));
     m_view->activateWindow();
 
@@ -92,10 +99,7 @@ void Show::start(QScreen *screen) {
                 &PresenterView::setCurrent);
         connect(m_presenter.get(), &PresenterView::keyPressed, m_view.get(),
                 [this](QKeyEvent *event) { QCoreApplication::sendEvent(m_view.get(), event); });
-        m_presenter->setGeometry(other->availableGeometry());
-        m_presenter->showFullScreen();
-        if (QWindow *window = m_presenter->windowHandle())
-            window->setScreen(other);
+        placeOn(m_presenter.get(), other);
         m_presenter->setCurrent(m_view->current());
         break;
     }

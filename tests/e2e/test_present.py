@@ -270,5 +270,48 @@ class TwoScreensTest(unittest.TestCase):
         self.assertIsNone(self.app.proc.poll())
 
 
+
+@unittest.skipUnless(all(map(shutil.which, ("sway", "grim", "wtype"))), "needs sway, grim and wtype")
+class WaylandTest(unittest.TestCase):
+    """The show natively on Wayland, under a headless sway at 1920 x 1080."""
+
+    def test_a_show_fills_the_output_and_steps_on(self):
+        from wayland import Sway, WaylandApp
+
+        with Sway(W, H) as sway:
+            files = tempfile.mkdtemp(prefix="tessaline-slides-")
+            try:
+                subprocess.run([os.environ["TESSALINE_MAKE_SLIDES"], files], check=True,
+                               env=dict(sway.env, QT_QPA_PLATFORM="offscreen"))
+                app = WaylandApp(sway, [e2e_base.TESSALINE, "--present", os.path.join(files, "deck.pdf"),
+                                        "--duration", "0.5"])
+                try:
+                    app.find_window()
+                    self.assertEqual((app.x, app.y, app.width, app.height), (0, 0, W, H))
+
+                    def shows(fill, frame, box):
+                        x, y, w, h = box
+                        shot = sway.grab(0, 0, W, H)
+                        return (shot.pixel(x + w // 2, y + h // 2) == fill and shot.pixel(x + 2, y + h // 2) == frame
+                                and (x == 0 or shot.pixel(x - 3, y + h // 2) == BLACK))
+
+                    deadline = time.monotonic() + 10
+                    while not shows(RED, YELLOW, (0, 0, W, H)):
+                        self.assertLess(time.monotonic(), deadline, "page 1 never filled the output")
+                        time.sleep(0.1)
+                    app.key("Right")
+                    time.sleep(1)
+                    self.assertTrue(shows(GREEN, WHITE, (0, 0, W, H)), "page 2 did not follow")
+                    app.key("End")
+                    time.sleep(0.5)
+                    self.assertTrue(shows(BLUE, YELLOW, (240, 0, 1440, H)), "page 3 is not letterboxed")
+                    app.key("Escape")
+                    self.assertEqual(app.wait(5), 0)
+                finally:
+                    app.kill()
+            finally:
+                shutil.rmtree(files)
+
+
 if __name__ == "__main__":
     main()

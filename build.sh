@@ -84,6 +84,8 @@ TEST_PACKAGES=(
     # virtual X screen.
     qpdf
     x11-xserver-utils
+    # The benchmark's baseline for a PDF page: Poppler's own pdftoppm.
+    poppler-utils
     # Building and checking the .deb.
     dpkg-dev
     file

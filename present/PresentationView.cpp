@@ -191,8 +191,13 @@ void PresentationView::paintEvent(QPaintEvent *event) {
         font.setPixelSize(std::max(12, height() / 30));
         p.setFont(font);
         const QString text = keysHelp();
-        QRect box = p.fontMetrics().boundingRect(rect(), Qt::AlignCenter, text);
-        box.adjust(-font.pixelSize(), -font.pixelSize(), font.pixelSize(), font.pixelSize());
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const QString &line : text.split(u'\n'))
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const QSize inner(widest, metrics.lineSpacing() * int(text.count(u'\n') + 1));
+        const QSize outer = inner + QSize(2, 2) * font.pixelSize();
+        const QRect box(rect().center() - QPoint(outer.width() / 2, outer.height() / 2), outer);
         p.fillRect(box, QColor(0, 0, 0, 220));
         p.setPen(Qt::white);
         p.drawText(box, Qt::AlignCenter, text);

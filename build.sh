@@ -44,6 +44,8 @@ BUILD_PACKAGES=(
     libavformat-dev
     libswscale-dev
     libavutil-dev
+    # Presenting PDF pages (Poppler's C++ library, in a module of its own).
+    libpoppler-cpp-dev
 )
 
 # Running it.
@@ -88,6 +90,12 @@ TEST_PACKAGES=(
     sway
     grim
     wtype
+    # A password-protected PDF for the show's tests, and two monitors on one
+    # virtual X screen.
+    qpdf
+    x11-xserver-utils
+    # The benchmark's baseline for a PDF page: Poppler's own pdftoppm.
+    poppler-utils
     # Building and checking the .deb.
     dpkg-dev
     file

@@ -208,6 +208,7 @@ void PhotoControls::setPhoto(Box box, const QImage &photo, const QString &path) 
         return;
     }
     m_loads[box].pending.reset();
+    m_files[box] = path;
     describe(box, path);
     if (box == Source) {
         m_window.sourceBox().setPicture(photo);

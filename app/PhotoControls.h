@@ -40,6 +40,8 @@ public:
     void setPhoto(Box box, const QImage &photo, const QString &path = QString());
 
     bool isLoading(Box box) const { return m_loads[box].watcher != nullptr; }
+    // The file the box's photo was read from; empty for the built-in one.
+    QString file(Box box) const { return m_files[box]; }
     // Whether the photos can be changed now: not while a reveal runs.
     bool canChange() const;
     static QString whyNotNow();
@@ -86,6 +88,7 @@ private:
     std::array<form::PictureBox *, 2> m_boxes{};
     std::array<Load, 2> m_loads;
     std::array<QString, 2> m_purposes; // each box's own description
+    std::array<QString, 2> m_files;    // where each box's photo came from
     QString m_hoveringFile;            // the file being dragged over a box
     // Each box's menu lives as long as its box: a screen reader still asks
     // about a menu after it has closed.

@@ -2,6 +2,7 @@
 
 #include "app/AnimationSaving.h"
 #include "app/PhotoControls.h"
+#include "app/PhotoPresenting.h"
 #include "form/ErrorDispatcher.h"
 #include "resources/BuiltInPhotos.h"
 #include "resources/RawImage.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QPixmap>
+#include <QShortcut>
 
 using form::TwipsRect;
 
@@ -50,6 +52,8 @@ Tessaline::Tessaline(QWidget *parent)
     // other: the window puts them together.
     connect(photos, &PhotoControls::saveAnimationRequested, this,
             [this] { saveEffectAnimation(*this); });
+    auto *present = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(present, &QShortcut::activated, this, [this] { presentPhotos(*this); });
 }
 
 QString Tessaline::title() {

@@ -7,6 +7,7 @@
 #include "app/WindowCommandLine.h"
 #include "cli/CommandLine.h"
 #include "cli/FileCommands.h"
+#include "cli/PresentCommand.h"
 
 #include <QApplication>
 
@@ -14,12 +15,32 @@
 
 #include <optional>
 #include <thread>
+#include <variant>
+
+namespace {
+
+// A show full screen: every file is checked before the display is opened.
+int presentFiles(int argc, char *argv[]) {
+    std::variant<int, commandline::Presentation> show = commandline::readPresentation(argc, argv);
+    if (const int *status = std::get_if<int>(&show))
+        return *status;
+    const commandline::Presentation &presentation = std::get<commandline::Presentation>(show);
+    watchPlatformStart(presentation.program);
+    QApplication app(argc, argv);
+    platformStarted();
+    setUpApplication(app);
+    leaveWithoutTeardown(commandline::runPresentation(presentation));
+}
+
+} // namespace
 
 int main(int argc, char *argv[]) {
     useUtf8Locale();
     describeApplication();
     if (const std::optional<int> status = commandline::runFileCommand(argc, argv))
         return *status;
+    if (commandline::asksToPresent(argc, argv))
+        return presentFiles(argc, argv);
     commandline::CommandLine line(argc, argv);
     PhotoOptions photos;
     if (const std::optional<int> status = answerCommandLine(line, photos))

@@ -15,10 +15,11 @@ namespace {
 // The options of every mode that take a value, so that the value that follows
 // one is never mistaken for a mode's flag.
 const QStringList kValueOptions = {
-    QStringLiteral("export"), QStringLiteral("atlas"),   QStringLiteral("luma"),
-    QStringLiteral("effect"), QStringLiteral("source"),  QStringLiteral("cover"),
-    QStringLiteral("scale"),  QStringLiteral("size"),    QStringLiteral("format"),
-    QStringLiteral("fps"),    QStringLiteral("effects"), QStringLiteral("hold"),
+    QStringLiteral("export"),   QStringLiteral("atlas"),   QStringLiteral("luma"),
+    QStringLiteral("effect"),   QStringLiteral("source"),  QStringLiteral("cover"),
+    QStringLiteral("scale"),    QStringLiteral("size"),    QStringLiteral("format"),
+    QStringLiteral("fps"),      QStringLiteral("effects"), QStringLiteral("hold"),
+    QStringLiteral("duration"), QStringLiteral("screen"),
 };
 
 // Those whose value is a file or a folder.
@@ -36,6 +37,7 @@ QString escapedByte(unsigned char byte) {
 Mode modeOf(int argc, char *argv[]) {
     bool file = false;
     bool luma = false;
+    bool present = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
         if (argument == "--")
@@ -46,6 +48,7 @@ Mode modeOf(int argc, char *argv[]) {
         const QString name = QString::fromLocal8Bit(argument.mid(2, equals < 0 ? -1 : equals - 2));
         file = file || name == u"export" || name == u"atlas";
         luma = luma || name == u"luma";
+        present = present || name == u"present";
         // The next argument is this option's value, whatever it looks like.
         if (equals < 0 && kValueOptions.contains(name))
             ++i;
@@ -53,7 +56,9 @@ Mode modeOf(int argc, char *argv[]) {
     // Both at once is a mistake the file modes' parser reports.
     if (file)
         return Mode::File;
-    return luma ? Mode::Luma : Mode::Window;
+    if (luma)
+        return Mode::Luma;
+    return present ? Mode::Present : Mode::Window;
 }
 
 std::optional<QStringList> argumentsOf(int argc, char *argv[], QString *problem) {

@@ -16,7 +16,7 @@ namespace commandline {
 // The mode a command line asks for, seen only where an option can stand: a
 // mode's flag given as another option's value (`--source --export`) is that
 // value, not a mode.
-enum class Mode { Window, File, Luma };
+enum class Mode { Window, File, Luma, Present };
 Mode modeOf(int argc, char *argv[]);
 
 // The arguments as text. An argument whose bytes would not come back as the

@@ -42,6 +42,22 @@ int effectNumber(const QString &text) {
     return exactNumber(text, 1, reveal::kEffectCount).value_or(0);
 }
 
+QList<int> effectList(const QString &text) {
+    QList<int> effects;
+    if (text.compare(u"all", Qt::CaseInsensitive) == 0) {
+        for (int n = 1; n <= reveal::kEffectCount; ++n)
+            effects.append(n);
+        return effects;
+    }
+    for (const QString &item : text.split(u',')) {
+        const int n = effectNumber(item);
+        if (n == 0)
+            return {};
+        effects.append(n);
+    }
+    return effects;
+}
+
 QString noSuchEffect(const QString &text) {
     return QStringLiteral("there is no effect '%1'; the effects are 1 to %2")
         .arg(text)
@@ -64,7 +80,10 @@ QString fileCommandsHelp() {
         "  --atlas FILE.png [--scale K]\n"
         "      all 69 effects in one picture, each tile shaded by its step\n"
         "  --luma FOLDER [--size WxH] [--format pgm|png]\n"
-        "      the 69 effects as luma maps for a video editor's wipe\n");
+        "      the 69 effects as luma maps for a video editor's wipe\n"
+        "\nPresenting, full screen:\n"
+        "  --present FILE... [--effects LIST] [--duration S] [--screen N]\n"
+        "      photos and PDF pages, each step forward a tile transition\n");
 }
 
 std::optional<int> runFileCommand(int argc, char *argv[]) {
@@ -78,6 +97,7 @@ std::optional<int> runFileCommand(int argc, char *argv[]) {
         return writeLumaMaps(line);
     }
     case Mode::Window:
+    case Mode::Present:
         break;
     }
     return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Each file-making mode, in a file of its own, over one command line.
@@ -20,6 +21,8 @@ int writeLumaMaps(CommandLine &line);
 
 // "17" or "017" is effect 17; anything else, or a number past the catalogue, is none (0).
 int effectNumber(const QString &text);
+// "17,23,5" or "all": effects used in turn; empty on a mistake.
+QList<int> effectList(const QString &text);
 // The line that refuses an effect number.
 QString noSuchEffect(const QString &text);
 

@@ -31,23 +31,6 @@ constexpr int kDefaultHoldMs = 3000;
 constexpr int kMaxHoldSeconds = 3600;
 constexpr QSize kVideoSize{1920, 1080};
 
-// "17,23,5" or "all"; empty on a mistake.
-QList<int> effectList(const QString &text) {
-    QList<int> effects;
-    if (text.compare(u"all", Qt::CaseInsensitive) == 0) {
-        for (int n = 1; n <= reveal::kEffectCount; ++n)
-            effects.append(n);
-        return effects;
-    }
-    for (const QString &item : text.split(u',')) {
-        const int n = effectNumber(item);
-        if (n == 0)
-            return {};
-        effects.append(n);
-    }
-    return effects;
-}
-
 // Why a video of `totalMs` at `fps` can't be made, if it can't: its frames
 // are counted in an int.
 std::optional<QString> videoTooLong(qint64 totalMs, int fps) {

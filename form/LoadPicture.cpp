@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
@@ -18,9 +19,6 @@
 
 namespace form {
 
-namespace {
-
-// The file's name as a person would type it, on one line whatever it holds.
 QString shownPath(const QString &path) {
     QString shown = QDir::toNativeSeparators(path);
     for (QChar &c : shown) {
@@ -29,6 +27,8 @@ QString shownPath(const QString &path) {
     }
     return u'"' + shown + u'"';
 }
+
+namespace {
 
 QImage refuse(PictureProblem &problem, const QString &path, PictureProblem::Kind kind,
               QSize declared = {}) {
@@ -44,11 +44,12 @@ QSize deviceSize(QSize size, qreal ratio) {
 // The size to decode a `stored` image at (before its orientation is applied) so
 // that it still fills `target` once turned: no smaller than needed, and never
 // larger than the file.
-QSize decodeSize(QSize stored, QSize target, bool turned) {
+QSize decodeSize(QSize stored, QSize target, bool turned, PictureFit fit) {
     if (turned)
         target.transpose();
-    const double scale = std::max(double(target.width()) / stored.width(),
-                                  double(target.height()) / stored.height());
+    const double across = double(target.width()) / stored.width();
+    const double down = double(target.height()) / stored.height();
+    const double scale = fit == PictureFit::Fill ? std::max(across, down) : std::min(across, down);
     if (scale >= 1.0)
         return stored;
     return QSize(std::max(1, int(std::ceil(stored.width() * scale))),
@@ -180,8 +181,39 @@ QImage fitPicture(const QImage &image, QSize size, qreal devicePixelRatio) {
     return fitted;
 }
 
-QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio,
-                   PictureProblem &problem) {
+namespace {
+
+// The size of `image` shrunk or grown to lie whole inside `target`.
+QSize insideSize(QSize image, QSize target) {
+    const double scale =
+        std::min(double(target.width()) / image.width(), double(target.height()) / image.height());
+    return QSize(std::clamp(int(std::lround(image.width() * scale)), 1, target.width()),
+                 std::clamp(int(std::lround(image.height() * scale)), 1, target.height()));
+}
+
+} // namespace
+
+QImage fitPictureInside(const QImage &image, QSize size) {
+    const QSize target = insideSize(image.size(), size);
+    // As in fitPicture, a huge picture is thinned out first.
+    const QSize plenty = target * 3;
+    QImage source = image;
+    if (image.width() > plenty.width() && image.height() > plenty.height()) {
+        source = QImage(plenty, QImage::Format_ARGB32_Premultiplied);
+        source.fill(Qt::transparent);
+        QPainter thin(&source);
+        thin.drawImage(QRect(QPoint(0, 0), plenty), image);
+    }
+    QImage fitted(target, QImage::Format_RGB32);
+    fitted.fill(Qt::white);
+    QPainter p(&fitted);
+    p.drawImage(QPoint(0, 0),
+                source.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return fitted;
+}
+
+QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, PictureProblem &problem,
+                   PictureFit fit) {
     using Kind = PictureProblem::Kind;
     problem = PictureProblem{Kind::None, path, {}};
     if (path.isEmpty())
@@ -251,7 +283,8 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio,
         // A large JPEG is decoded at a fraction of its size straight from the file.
         if (reader->supportsOption(QImageIOHandler::ScaledSize)) {
             const bool turned = reader->transformation() & QImageIOHandler::TransformationRotate90;
-            reader->setScaledSize(decodeSize(declared, deviceSize(size, devicePixelRatio), turned));
+            reader->setScaledSize(
+                decodeSize(declared, deviceSize(size, devicePixelRatio), turned, fit));
         }
     }
 
@@ -264,6 +297,8 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio,
         return refuse(problem, path, Kind::Corrupt);
     if (image.width() == 0 || image.height() == 0)
         return refuse(problem, path, Kind::ZeroSize);
+    if (fit == PictureFit::Inside)
+        return fitPictureInside(image, deviceSize(size, devicePixelRatio));
     return fitPicture(image, size, devicePixelRatio);
 }
 

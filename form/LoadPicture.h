@@ -36,6 +36,11 @@ inline constexpr qint64 kMaxPictureFileBytes = qint64(200) << 20;
 // header, before any of it is decoded.
 inline constexpr qint64 kMaxDecodedPictureBytes = qint64(256) << 20;
 
+// How a picture meets the size it is loaded for: filling it, cropped at the
+// centre (the window's photographs), or whole inside it at its own shape, as
+// large as fits (a slide on a screen).
+enum class PictureFit { Fill, Inside };
+
 // Reads a picture file and fits it to `size` logical pixels (scaled to fill, cropped at
 // the centre, smooth; orientation tag applied; transparency flattened onto white; first
 // frame only) at the given device-pixel ratio. On failure returns a null image and sets
@@ -44,12 +49,20 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, QStr
 
 // The same, telling what went wrong as a kind, so that the window can say it in
 // its own language. Safe to call from any thread.
-QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio,
-                   PictureProblem &problem);
+QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, PictureProblem &problem,
+                   PictureFit fit = PictureFit::Fill);
 
 // Scales an image to fill `size` logical pixels and crops it at the centre,
 // flattened onto white, at the given device-pixel ratio.
 QImage fitPicture(const QImage &image, QSize size, qreal devicePixelRatio);
+
+// Scales an image to lie whole inside `size` device pixels, keeping its shape,
+// flattened onto white: as large as fits, at least one pixel each way.
+QImage fitPictureInside(const QImage &image, QSize size);
+
+// A file's name as a person would type it, quoted, on one line whatever it
+// holds: for the messages that name a file.
+QString shownPath(const QString &path);
 
 // The MIME types of every format the installed image plugins can read, for a
 // file dialog's filter.

@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
 """Each folder of the program includes only itself and the folders below it:
 
-    form/, resources/  <-  reveal/, burst/  <-  export/  <-  cli/  <-  app/
+    form/, resources/  <-  reveal/, burst/  <-  export/, present/  <-  cli/  <-  app/
 
 Prints every include that points up or sideways, and fails if there is one."""
 import pathlib
 import re
 import sys
 
-LAYERS = {"form": 0, "resources": 0, "reveal": 1, "burst": 1, "export": 2, "cli": 3, "app": 4}
+LAYERS = {"form": 0, "resources": 0, "reveal": 1, "burst": 1, "export": 2, "present": 2, "cli": 3, "app": 4}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^/"]+)/', re.MULTILINE)
 
 root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".")

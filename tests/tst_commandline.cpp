@@ -241,6 +241,23 @@ private slots:
             << QByteArrayList{"--luma", "L", "\x1b[2J\x1b[31mred"} << 2
             << QByteArrayList{"\\u001b[2J"};
 
+        // A show's mistakes are found before any window opens.
+        QTest::newRow("a show's duration out of range")
+            << QByteArrayList{"--present", "x.png", "--duration", "0"} << 2
+            << QByteArrayList{"--duration takes seconds, 0.1 to 60"};
+        QTest::newRow("a show's duration with a newline")
+            << QByteArrayList{"--present", "x.png", "--duration", "3\n"} << 2
+            << QByteArrayList{"--duration"};
+        QTest::newRow("a show's effect out of range")
+            << QByteArrayList{"--present", "x.png", "--effects", "5,70"} << 2
+            << QByteArrayList{"'5,70'"};
+        QTest::newRow("a show on screen 0")
+            << QByteArrayList{"--present", "x.png", "--screen", "0"} << 2
+            << QByteArrayList{"--screen"};
+        QTest::newRow("a show of a missing photo")
+            << QByteArrayList{"--present", "outside/precious.txt", "x.png"} << 1
+            << QByteArrayList{"precious.txt", "not an image"};
+
         // A mode's flag as another option's value is that value.
         QTest::newRow("--export as the window's --source")
             << QByteArrayList{"--source", "--export"} << 2

@@ -48,6 +48,8 @@ QT_KEY_TIMEOUT = "QSpiApplication::keyEventError"
 # Qt 6.8's bridge lists each kind of event a newer reader asks for that it
 # doesn't know, one line each, as the reader starts.
 QT_UNKNOWN_SUBSCRIPTION = "qt.accessibility.atspi: Subscription string not handled"
+# What Qt's bridge says when a reader asks after an object it no longer has.
+LOST_OBJECT = "qt.accessibility.atspi: Could not find accessible on path"
 
 
 def descendants(node):
@@ -108,14 +110,28 @@ class AccessibilityTest(SessionTest):
         self.orca.set_mark()
         x, y, w, h = CONTROLS["Label1(1)"]
         app.click(x + 4, y + h // 2)
-        self.hear(TAB_STOPS[0][1], "the left photo is not announced with the keyboard on it", 10)
+        self.lost_objects_expected = False
+        try:
+            self.hear(TAB_STOPS[0][1], "the left photo is not announced with the keyboard on it", 10)
+        except AssertionError:
+            # Orca on Debian 13 sometimes says only the window's title when the
+            # window first takes the keyboard; a Tab there and back says where
+            # the keyboard is, as a user would find out.
+            self.app = app
+            self.press("Tab")
+            self.hear(TAB_STOPS[1][1], "Tab does not reach the right photo")
+            self.press("shift+Tab")
+            self.hear(TAB_STOPS[0][1], "the left photo is not announced with the keyboard on it")
         return app
 
     def close_and_expect_clean_exit(self):
         app = self.app
         app.close_window()
         self.assertEqual(app.wait(10), 0, app.stderr())
-        printed = [l for l in app.stderr().splitlines() if not l.startswith((QT_KEY_TIMEOUT, QT_UNKNOWN_SUBSCRIPTION))]
+        expected = (QT_KEY_TIMEOUT, QT_UNKNOWN_SUBSCRIPTION)
+        if getattr(self, "lost_objects_expected", False):
+            expected += (LOST_OBJECT,)
+        printed = [l for l in app.stderr().splitlines() if not l.startswith(expected)]
         self.assertEqual(printed, [], "the program printed on stderr")
 
     # What Orca says.
@@ -279,6 +295,10 @@ class AccessibilityTest(SessionTest):
         self.hear(TAB_STOPS[1][1], "after the menu, Tab does not go on from the photo")
         self.press("shift+Tab")
         self.hear(TAB_STOPS[0][1], "Shift+Tab does not come back to the photo")
+        self.assertNotIn(LOST_OBJECT, self.app.stderr(), "the menu was looked up after it was gone")
+        # From here on Qt 6.8 forgets the file dialog's list items each time
+        # its folder model reloads, while Orca still asks after them.
+        self.lost_objects_expected = True
 
         # The menu again: its first entry opens the file dialog, in Bulgarian
         # and in the Pictures folder, where typing a name picks the photo.

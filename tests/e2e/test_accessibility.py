@@ -78,24 +78,19 @@ def contrast(a, b):
 
 
 class AccessibilityTest(SessionTest):
-    @classmethod
-    def setUpClass(cls):
-        # Orca takes seconds to start: once for all the tests, before any
-        # window, as on a desktop where it runs from the login on.
-        cls.server = XServer()
-        cls.orca = Orca(cls.server.env)
+    def setUp(self):
+        # Orca of its own for each program, started before the window as on a
+        # desktop where it runs from the login on: Orca 48 (Debian 13) at times
+        # stops following the third program started under one Orca.
+        self.orca = Orca(self.server.env)
         deadline = time.monotonic() + 90
-        while not cls.orca.ready():
-            if time.monotonic() > deadline or cls.orca.proc.poll() is not None:
-                cls.orca.close()
-                cls.server.close()
+        while not self.orca.ready():
+            if time.monotonic() > deadline or self.orca.proc.poll() is not None:
+                self.orca.close()
                 raise RuntimeError("Orca did not start")
             time.sleep(0.1)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.orca.close()
-        super().tearDownClass()
+        self.addCleanup(self.orca.close)
+        super().setUp()
 
     def start_app(self, extra_env=None):
         # The program's home is Orca's private one; its Pictures folder holds

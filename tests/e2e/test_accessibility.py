@@ -90,6 +90,13 @@ class AccessibilityTest(SessionTest):
                 raise RuntimeError("Orca did not start")
             time.sleep(0.1)
         self.addCleanup(self.orca.close)
+        # Orca greets before it has registered for every event: wait until it
+        # has gone quiet.
+        quiet_since, count = time.monotonic(), len(self.orca.lines())
+        while time.monotonic() - quiet_since < 0.5 and time.monotonic() < deadline:
+            time.sleep(0.05)
+            if len(self.orca.lines()) != count:
+                quiet_since, count = time.monotonic(), len(self.orca.lines())
         super().setUp()
 
     def start_app(self, extra_env=None):

@@ -23,6 +23,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <memory>
+#include <utility>
 
 PhotoControls::PhotoControls(Tessaline &window)
     : QObject(&window)
@@ -117,7 +118,10 @@ void PhotoControls::chooseFile(Box box) {
             // it holds the keyboard while it shows.
             for (QCompleter *completer : m_dialog->findChildren<QCompleter *>())
                 completer->popup()->hide();
-            giveKeyboardBack(m_dialogBox);
+            if (m_loads[m_dialogBox].watcher)
+                m_keyboardBackAfterLoad = true;
+            else
+                giveKeyboardBack(m_dialogBox);
         });
     }
     m_dialogBox = box;
@@ -183,15 +187,19 @@ void PhotoControls::finishLoad(Box box) {
     if (photo.isNull()) {
         showProblem(problem);
         emit loadFailed(box, problem);
-        return;
+    } else {
+        setPhoto(box, photo, m_loads[box].path);
     }
-    setPhoto(box, photo, m_loads[box].path);
+    if (std::exchange(m_keyboardBackAfterLoad, false))
+        giveKeyboardBack(box);
 }
 
 void PhotoControls::cancelLoad(Box box) {
     // A load still under way finishes in the background and is then dropped.
     m_loads[box].watcher = nullptr;
     boxWidget(box).unsetCursor();
+    if (std::exchange(m_keyboardBackAfterLoad, false))
+        giveKeyboardBack(box);
 }
 
 void PhotoControls::restoreBuiltIn(Box box) {

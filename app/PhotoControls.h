@@ -96,4 +96,7 @@ private:
     QString m_lastFolder; // where the last photo was chosen
     QPointer<QFileDialog> m_dialog;
     Box m_dialogBox = Source; // the box the dialog chooses for
+    // The dialog's photo is still loading: the keyboard goes back to its box
+    // once the box shows it, so that a screen reader says the new photo.
+    bool m_keyboardBackAfterLoad = false;
 };

@@ -18,7 +18,8 @@ bool characterSetIsUtf8() {
 std::string availableUtf8Locale() {
     std::string own = setlocale(LC_CTYPE, nullptr);
     own = own.substr(0, own.find_first_of(".@"));
-    for (const std::string &name : {own + ".UTF-8", std::string("C.UTF-8"), std::string("C.utf8")}) {
+    for (const std::string &name :
+         {own + ".UTF-8", std::string("C.UTF-8"), std::string("C.utf8")}) {
         if (setlocale(LC_CTYPE, name.c_str()))
             return name;
     }
@@ -39,9 +40,9 @@ void useUtf8Locale() {
     // that LC_CTYPE alone can differ.
     if (const char *all = getenv("LC_ALL"); all && *all) {
         const std::string everything = all;
-        for (const char *category : {"LC_COLLATE", "LC_MESSAGES", "LC_MONETARY", "LC_NUMERIC",
-                                     "LC_TIME", "LC_ADDRESS", "LC_IDENTIFICATION",
-                                     "LC_MEASUREMENT", "LC_NAME", "LC_PAPER", "LC_TELEPHONE"})
+        for (const char *category :
+             {"LC_COLLATE", "LC_MESSAGES", "LC_MONETARY", "LC_NUMERIC", "LC_TIME", "LC_ADDRESS",
+              "LC_IDENTIFICATION", "LC_MEASUREMENT", "LC_NAME", "LC_PAPER", "LC_TELEPHONE"})
             setenv(category, everything.c_str(), 1);
         unsetenv("LC_ALL");
     }

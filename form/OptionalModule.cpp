@@ -16,7 +16,8 @@ QString programFolder() {
 
 } // namespace
 
-OptionalModule::OptionalModule(const QString &name) : m_name(name) {}
+OptionalModule::OptionalModule(const QString &name)
+    : m_name(name) {}
 
 QString OptionalModule::filePath() const {
     return QDir::cleanPath(programFolder() + QLatin1Char('/') +

@@ -251,9 +251,8 @@ private slots:
         QTest::newRow("a show's effect out of range")
             << QByteArrayList{"--present", "x.png", "--effects", "5,70"} << 2
             << QByteArrayList{"'5,70'"};
-        QTest::newRow("a show on screen 0")
-            << QByteArrayList{"--present", "x.png", "--screen", "0"} << 2
-            << QByteArrayList{"--screen"};
+        QTest::newRow("a show on screen 0") << QByteArrayList{"--present", "x.png", "--screen", "0"}
+                                            << 2 << QByteArrayList{"--screen"};
         QTest::newRow("a show of a missing photo")
             << QByteArrayList{"--present", "outside/precious.txt", "x.png"} << 1
             << QByteArrayList{"precious.txt", "not an image"};

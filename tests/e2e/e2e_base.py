@@ -27,6 +27,15 @@ def report(*args):
     print(*args, file=sys.stderr, flush=True)
 
 
+def wait_for(test, condition, message, timeout_s, poll_s=0.005):
+    """Polls until `condition()` holds, or fails `test` with `message`."""
+    deadline = time.monotonic() + timeout_s
+    while not condition():
+        if time.monotonic() > deadline:
+            test.fail(message)
+        time.sleep(poll_s)
+
+
 class SessionTest(unittest.TestCase):
     """Every test starts its own program on the class's private X server."""
 
@@ -66,11 +75,7 @@ class SessionTest(unittest.TestCase):
 
     def wait_for(self, condition, message, timeout_s=3):
         """Polls until `condition()` holds: input takes a moment to show."""
-        deadline = time.monotonic() + timeout_s
-        while not condition():
-            if time.monotonic() > deadline:
-                self.fail(message)
-            time.sleep(0.005)
+        wait_for(self, condition, message, timeout_s)
 
     def wait_until_still(self, app, quiet_ms=150, timeout_s=10):
         """Waits until the window has looked the same for `quiet_ms`."""

@@ -11,7 +11,7 @@ import time
 import unittest
 
 import e2e_base
-from e2e_base import main, report
+from e2e_base import main, report, wait_for
 from tessaline_view import nominal_interval, read_effect_tables, tile_order
 from xdisplay import App, XServer, now_ms
 
@@ -63,11 +63,7 @@ class PresentTest(unittest.TestCase):
         return self.server.fb.pixel(x, y)
 
     def wait_for(self, condition, message, timeout_s=5):
-        deadline = time.monotonic() + timeout_s
-        while not condition():
-            if time.monotonic() > deadline:
-                self.fail(message)
-            time.sleep(0.005)
+        wait_for(self, condition, message, timeout_s)
 
     def assert_slide(self, box, frame, fill, label):
         """The slide lies whole in `box` (x, y, w, h): its frame at each edge,
@@ -249,11 +245,7 @@ class TwoScreensTest(unittest.TestCase):
         return self.server.fb.grab(x0, 0, W, H).crop(0, 0, W, H).colours()
 
     def wait_for(self, condition, message, timeout_s=5):
-        deadline = time.monotonic() + timeout_s
-        while not condition():
-            if time.monotonic() > deadline:
-                self.fail(message)
-            time.sleep(0.05)
+        wait_for(self, condition, message, timeout_s, poll_s=0.05)
 
     def test_the_presenter_sees_this_slide_and_the_next(self):
         px = self.server.fb.pixel

@@ -1,5 +1,6 @@
 #include "app/PhotoControls.h"
 
+#include "app/PhotoFileDialog.h"
 #include "app/Tessaline.h"
 #include "form/QtTranslation.h"
 #include "resources/BuiltInPhotos.h"
@@ -107,8 +108,7 @@ void PhotoControls::chooseFile(Box box) {
     // One dialog, kept: a screen reader still asks about a dialog's parts
     // after it has closed.
     if (!m_dialog) {
-        m_dialog = new QFileDialog(&m_window);
-        m_dialog->setFileMode(QFileDialog::ExistingFile);
+        m_dialog = new PhotoFileDialog(&m_window, [this] { return isLoading(m_dialogBox); });
         connect(m_dialog, &QFileDialog::fileSelected, this, [this](const QString &path) {
             m_lastFolder = QFileInfo(path).absolutePath();
             loadFile(m_dialogBox, path);
@@ -185,11 +185,14 @@ void PhotoControls::finishLoad(Box box) {
     m_loads[box].watcher = nullptr;
     boxWidget(box).unsetCursor();
     if (photo.isNull()) {
-        showProblem(problem);
         emit loadFailed(box, problem);
     } else {
         setPhoto(box, photo, m_loads[box].path);
     }
+    if (m_dialog && box == m_dialogBox)
+        m_dialog->loadEnded();
+    if (photo.isNull())
+        showProblem(problem);
     if (std::exchange(m_keyboardBackAfterLoad, false))
         giveKeyboardBack(box);
 }

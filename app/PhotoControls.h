@@ -10,7 +10,7 @@
 #include <array>
 #include <optional>
 
-class QFileDialog;
+class PhotoFileDialog;
 class QMenu;
 class Tessaline;
 
@@ -94,7 +94,7 @@ private:
     // about a menu after it has closed.
     std::array<QPointer<QMenu>, 2> m_menus;
     QString m_lastFolder; // where the last photo was chosen
-    QPointer<QFileDialog> m_dialog;
+    QPointer<PhotoFileDialog> m_dialog;
     Box m_dialogBox = Source; // the box the dialog chooses for
     // The dialog's photo is still loading: the keyboard goes back to its box
     // once the box shows it, so that a screen reader says the new photo.

@@ -13,6 +13,7 @@ import subprocess
 import tempfile
 import termios
 import threading
+import time
 
 _SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)'(?: voice=\w+)?(?:ACSS|\{|$| )")
 
@@ -51,8 +52,14 @@ class Orca:
         attributes = termios.tcgetattr(slave)
         attributes[1] &= ~termios.ONLCR
         termios.tcsetattr(slave, termios.TCSANOW, attributes)
+        # Never --replace: it would take a person's own screen reader away, and
+        # two seconds after the start its clean-up alarm interrupts Orca's own
+        # debug output, losing whatever event Orca was presenting then.
+        running = subprocess.run(["pgrep", "-u", str(os.getuid()), "-x", "orca"], stdout=subprocess.PIPE, text=True)
+        if running.stdout.strip():
+            raise RuntimeError("another Orca runs (pid %s): the test needs one of its own" % " ".join(running.stdout.split()))
         self.proc = subprocess.Popen(
-            ["orca", "--replace", "--debug-file", "/dev/stdout"],
+            ["orca", "--debug-file", "/dev/stdout"],
             env=self.env,
             stdin=subprocess.DEVNULL,
             stdout=slave,
@@ -95,10 +102,26 @@ class Orca:
         """Orca has started and said so: it listens to the desktop."""
         return bool(self.spoken(since_mark=False))
 
+    def wait_for_fresh_descriptions(self, timeout_s=5):
+        """Orca 48 keeps what it generated for each object and drops it all
+        every two seconds; waits for the next drop, if this Orca keeps any."""
+        if not any("GENERATOR: Clearing cache." in l for l in self.lines()):
+            return
+        seen = len(self.lines())
+        deadline = time.monotonic() + timeout_s
+        while time.monotonic() < deadline:
+            if any("GENERATOR: Clearing cache." in l for l in self.lines()[seen:]):
+                return
+            time.sleep(0.05)
+
     def set_mark(self):
         self.mark = len(self.lines())
 
     def close(self):
+        # TESSALINE_ORCA_LOG=FILE keeps what Orca wrote, to see why a test failed.
+        if os.environ.get("TESSALINE_ORCA_LOG"):
+            with open(os.environ["TESSALINE_ORCA_LOG"], "a") as f:
+                f.write("\n".join(self.lines()) + "\n==== end of an Orca ====\n")
         for proc in (self.proc, self.speechd):
             if proc.poll() is None:
                 proc.terminate()

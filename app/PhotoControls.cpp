@@ -6,6 +6,7 @@
 #include "resources/BuiltInPhotos.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCompleter>
 #include <QContextMenuEvent>
@@ -285,10 +286,12 @@ bool PhotoControls::eventFilter(QObject *watched, QEvent *event) {
         }
         QMenu *menu = m_menus[box];
         menu->popup(at);
-        // From the keyboard, the first entry is taken at once, so that a
-        // reader says where the keys are and Return chooses it.
-        if (request->reason() != QContextMenuEvent::Mouse)
-            menu->setActiveAction(menu->actions().constFirst());
+        // From the keyboard, the menu itself has the keys, so that a reader
+        // names it; the arrows then go through its entries.
+        if (request->reason() != QContextMenuEvent::Mouse) {
+            QAccessibleEvent menuFocused(menu, QAccessible::Focus);
+            QAccessible::updateAccessibility(&menuFocused);
+        }
         return true;
     }
     case QEvent::DragEnter:

@@ -3,6 +3,8 @@
 #include "form/Form.h"
 #include "form/PictureBox.h"
 
+#include <QApplication>
+
 namespace form {
 
 namespace {
@@ -24,6 +26,13 @@ void FormAccessible::install() {
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+QAccessible::State FormAccessible::state() const {
+    QAccessible::State s = QAccessibleWidget::state();
+    if (QApplication::activePopupWidget())
+        s.active = false;
+    return s;
 }
 
 QList<QObject *> FormAccessible::offered() const {

@@ -14,6 +14,10 @@ public:
     // Makes every form answer so; called once per program.
     static void install();
 
+    // Not active while one of its popup menus has the keyboard: Qt tells a
+    // reader the window was activated as the menu takes the keyboard from
+    // it, and the reader would then say the window instead of the menu.
+    QAccessible::State state() const override;
     int childCount() const override;
     QAccessibleInterface *child(int index) const override;
     int indexOfChild(const QAccessibleInterface *child) const override;

@@ -1,5 +1,6 @@
 #include "form/PictureBoxAccessible.h"
 
+#include "form/ApplicationAccessible.h"
 #include "form/FormAccessible.h"
 #include "form/PictureBox.h"
 
@@ -23,6 +24,7 @@ void PictureBoxAccessible::install() {
         QAccessible::installFactory(pictureBoxFactory);
         // The form leaves its hidden boxes out of what it offers.
         FormAccessible::install();
+        ApplicationAccessible::install();
         return true;
     }();
     Q_UNUSED(installed);

@@ -2,7 +2,10 @@
 
 #include "form/FocusFrame.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
 
 namespace form {
 
@@ -21,6 +24,22 @@ TextBox::TextBox(QWidget *parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(true);
     document()->setDocumentMargin(2);
+}
+
+void TextBox::keyPressEvent(QKeyEvent *event) {
+    if (!event->matches(QKeySequence::MoveToEndOfDocument)) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    // The text's last line break ends its last paragraph: the end is that
+    // paragraph's end, not the empty line a break would begin.
+    QTextCursor end = textCursor();
+    end.movePosition(QTextCursor::End);
+    if (end.block().length() == 1 && end.block().previous().isValid())
+        end.movePosition(QTextCursor::PreviousBlock, QTextCursor::MoveAnchor);
+    end.movePosition(QTextCursor::EndOfBlock);
+    setTextCursor(end);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
 void TextBox::paintEvent(QPaintEvent *event) {

@@ -432,7 +432,8 @@ private slots:
         QVERIFY(text->textCursor().position() > 0);
         QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(text->verticalScrollBar()->value(), text->verticalScrollBar()->maximum());
-        QCOMPARE(text->textCursor().position(), 915);
+        // On the last line with text, not on the nothing after its break.
+        QCOMPARE(text->textCursor().position(), 914);
         QTest::keyClick(text, Qt::Key_Home, Qt::ControlModifier);
         QCOMPARE(text->verticalScrollBar()->value(), 0);
         QCOMPARE(text->textCursor().position(), 0);

@@ -101,6 +101,25 @@ void watchWindow(QWidget *window, std::function<void()> closeRequested,
 #endif
 }
 
+void keepComposited(QWidget *window) {
+#ifdef TESSALINE_WAIT_FOR_X11
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return;
+    // 2: the compositor is not to bypass itself for this window.
+    const uint32_t keep = 2;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
+                        internAtom(connection, "_NET_WM_BYPASS_COMPOSITOR"), XCB_ATOM_CARDINAL, 32,
+                        1, &keep);
+    xcb_flush(connection);
+#else
+    Q_UNUSED(window);
+#endif
+}
+
 bool clicksWaitTheirTurn() {
 #ifdef TESSALINE_WAIT_FOR_X11
     return QGuiApplication::platformName() == QLatin1String("xcb");

@@ -19,6 +19,13 @@ void waitUntilDrawn();
 void watchWindow(QWidget *window, std::function<void()> closeRequested,
                  std::function<void()> destroyed);
 
+// Asks a compositing window manager to keep compositing `window` even when it
+// fills the screen, as it does in step with the display's refresh, rather than
+// handing the screen to it directly, where a frame can show half drawn. Only
+// on X11, before the window is shown; elsewhere a frame always shows whole
+// (Wayland) or nothing can be asked.
+void keepComposited(QWidget *window);
+
 // Whether watchWindow sees the window system's requests, so that input is
 // best handled a turn of the event loop later, after the requests behind it.
 bool clicksWaitTheirTurn();

@@ -1,5 +1,7 @@
 #include "present/Show.h"
 
+#include "form/WindowSystem.h"
+
 #include "present/PresentationView.h"
 #include "present/PresenterView.h"
 #include "present/ScreenSaverInhibitor.h"
@@ -86,6 +88,9 @@ void Show::start(QScreen *screen) {
     m_view = std::make_unique<PresentationView>(*m_cache, m_options);
     m_view->setWindowTitle(QStringLiteral("Tessaline"));
     connect(m_view.get(), &PresentationView::leaving, this, &Show::end);
+    // Transitions shown whole, never a frame torn between two slides.
+    m_view->winId();
+    form::keepComposited(m_view.get());
     placeOn(m_view.get(), screen);
     m_view->begin(std::min(first, m_deck.count()));
     m_view->activateWindow();

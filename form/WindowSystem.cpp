@@ -21,6 +21,14 @@ namespace form {
 #ifdef TESSALINE_WAIT_FOR_X11
 namespace {
 
+// The program's connection to the X server; none on another platform.
+xcb_connection_t *x11Connection() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name) {
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
@@ -80,10 +88,7 @@ private:
 void watchWindow(QWidget *window, std::function<void()> closeRequested,
                  std::function<void()> destroyed) {
 #ifdef TESSALINE_WAIT_FOR_X11
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *connection = x11Connection();
     if (!connection)
         return;
     auto *watch = new WindowWatch(window, std::move(closeRequested), std::move(destroyed),
@@ -103,10 +108,7 @@ void watchWindow(QWidget *window, std::function<void()> closeRequested,
 
 void keepComposited(QWidget *window) {
 #ifdef TESSALINE_WAIT_FOR_X11
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *connection = x11Connection();
     if (!connection)
         return;
     // 2: the compositor is not to bypass itself for this window.
@@ -130,11 +132,8 @@ bool clicksWaitTheirTurn() {
 
 void waitUntilDrawn() {
 #ifdef TESSALINE_WAIT_FOR_X11
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
     // A round trip to the server means it has handled every request before it.
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (xcb_connection_t *connection = x11 ? x11->connection() : nullptr)
+    if (xcb_connection_t *connection = x11Connection())
         std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 #endif
 }

@@ -46,7 +46,7 @@ constexpr QSize kScreen{3840, 2160};
 constexpr double kFrameMs = 1000.0 / 60; // the refresh assumed: 60 Hz
 constexpr double kTransitionSeconds = 3.0;
 constexpr int kFullTransitions = 3; // followed to their last tile
-constexpr int kPresses = 9;         // timed to their first tile, the full ones among them
+constexpr int kPresses = 9;         // each timed to its first tile, the full transitions among them
 constexpr int kAdvances = 50;
 constexpr int kMemoryRuns = 3; // fresh processes for each PDF
 
@@ -430,7 +430,8 @@ int presentForPeakMemory(const QString &path) {
 double peakMiBPresenting(const QString &path) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--peak-memory"), path});
-    if (!child.waitForFinished(600000) || child.exitCode() != 0) {
+    if (!child.waitForFinished(600000) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0) {
         std::fprintf(stderr, "presenting %s failed: %s\n", qPrintable(path),
                      child.readAllStandardError().constData());
         return -1;
@@ -514,7 +515,6 @@ int main(int argc, char *argv[]) {
     QTemporaryDir dir(QStringLiteral("/dev/shm/bench-present-XXXXXX"));
     if (!dir.isValid())
         return std::fprintf(stderr, "can't make a folder in /dev/shm\n"), 1;
-    std::fflush(stdout);
     const bool ok = pageFigure(dir) && frameFigures() && memoryFigures(dir);
     return ok ? 0 : 1;
 }

@@ -2,6 +2,8 @@
 
 #include "present/SlideRenderer.h"
 
+#include <sys/resource.h>
+
 namespace present {
 
 SlideCache::SlideCache(const SlideDeck &deck, QSize screenPixels, QObject *parent)
@@ -12,6 +14,12 @@ SlideCache::SlideCache(const SlideDeck &deck, QSize screenPixels, QObject *paren
     connect(&m_thread, &QThread::finished, m_renderer, &QObject::deleteLater);
     connect(this, &SlideCache::wanted, m_renderer, &SlideRenderer::renderWanted);
     connect(m_renderer, &SlideRenderer::rendered, this, &SlideCache::arrived);
+    // Making a slide yields to the window's own thread, which draws the
+    // transition: on a busy machine a tile must not wait for the next slide.
+    // (On Linux a priority set with pid 0 is the calling thread's alone.)
+    connect(
+        &m_thread, &QThread::started, this, [] { setpriority(PRIO_PROCESS, 0, 10); },
+        Qt::DirectConnection);
     m_thread.setObjectName(QStringLiteral("slides"));
     m_thread.start();
 }

@@ -18,7 +18,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QMimeDatabase>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolTip>
@@ -88,16 +87,8 @@ void PhotoControls::updateMenu(QMenu *menu) {
 void PhotoControls::chooseFile(Box box) {
     if (!canChange())
         return;
-    // One filter for every format the installed plugins read, named by the
-    // file patterns the desktop knows for them.
-    QStringList patterns;
-    const QMimeDatabase types;
-    for (const QString &name : form::readablePictureMimeTypes()) {
-        for (const QString &pattern : types.mimeTypeForName(name).globPatterns()) {
-            if (!patterns.contains(pattern))
-                patterns.append(pattern);
-        }
-    }
+    // One filter for every format the installed plugins read.
+    const QStringList patterns = form::readablePicturePatterns();
     form::loadQtTranslation();
     // The user's pictures the first time, then wherever the last photo came
     // from.

@@ -3,13 +3,13 @@
 #include "cli/CommandLineChecks.h"
 #include "cli/FileModes.h"
 #include "cli/PresentCommand.h"
+#include "form/LoadPicture.h"
 #include "present/Show.h"
 #include "reveal/EffectCatalogue.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QImageReader>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QScreen>
@@ -84,9 +84,8 @@ namespace {
 // The desktop entry's "Present…": photos and PDFs picked in a file dialog.
 // Empty when the dialog is cancelled.
 std::optional<present::SlideDeck> chooseSlides(QString *error) {
-    QStringList patterns{QStringLiteral("*.pdf")};
-    for (const QByteArray &format : QImageReader::supportedImageFormats())
-        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
+    const QStringList patterns =
+        QStringList{QStringLiteral("*.pdf")} + form::readablePicturePatterns();
     const QStringList files =
         QFileDialog::getOpenFileNames(nullptr, QStringLiteral("Презентация"), QDir::homePath(),
                                       QStringLiteral("Снимки и PDF (%1)").arg(patterns.join(u' ')));

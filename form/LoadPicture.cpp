@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMimeDatabase>
 #include <QPainter>
 
 #include <algorithm>
@@ -310,11 +311,17 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, QStr
     return image;
 }
 
-QStringList readablePictureMimeTypes() {
-    QStringList types;
-    for (const QByteArray &type : QImageReader::supportedMimeTypes())
-        types.append(QString::fromLatin1(type));
-    return types;
+QStringList readablePicturePatterns() {
+    QStringList patterns;
+    const QMimeDatabase types;
+    for (const QByteArray &type : QImageReader::supportedMimeTypes()) {
+        for (const QString &pattern :
+             types.mimeTypeForName(QString::fromLatin1(type)).globPatterns()) {
+            if (!patterns.contains(pattern))
+                patterns.append(pattern);
+        }
+    }
+    return patterns;
 }
 
 } // namespace form

@@ -64,8 +64,8 @@ QImage fitPictureInside(const QImage &image, QSize size);
 // holds: for the messages that name a file.
 QString shownPath(const QString &path);
 
-// The MIME types of every format the installed image plugins can read, for a
-// file dialog's filter.
-QStringList readablePictureMimeTypes();
+// The file patterns of every format the installed image plugins can read, as
+// the desktop knows them, for a file dialog's filter.
+QStringList readablePicturePatterns();
 
 } // namespace form

@@ -4,6 +4,7 @@
 #include "cli/FileModes.h"
 #include "cli/PresentCommand.h"
 #include "form/LoadPicture.h"
+#include "form/QtTranslation.h"
 #include "present/Show.h"
 #include "reveal/EffectCatalogue.h"
 
@@ -86,6 +87,8 @@ namespace {
 std::optional<present::SlideDeck> chooseSlides(QString *error) {
     const QStringList patterns =
         QStringList{QStringLiteral("*.pdf")} + form::readablePicturePatterns();
+    // The dialog's own texts in Bulgarian, as the photo dialog's are.
+    form::loadQtTranslation();
     const QStringList files =
         QFileDialog::getOpenFileNames(nullptr, QStringLiteral("Презентация"), QDir::homePath(),
                                       QStringLiteral("Снимки и PDF (%1)").arg(patterns.join(u' ')));

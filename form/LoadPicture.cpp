@@ -293,9 +293,23 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, Pict
         (reader->format() == "gif" && gifFirstImageIsDamaged(fd, info.st_size)))
         return refuse(problem, path, Kind::Corrupt);
 
+    // A run-length coded bitmap may pass over pixels on purpose, and Qt's
+    // reader leaves those as the memory was: they are decoded into a picture
+    // already filled with the palette's first colour, as other viewers show them.
     QImage image;
+    const bool gaps =
+        reader->format() == "bmp" && declared.isValid() && bitmapLeavesGaps(fd, info.st_size);
+    if (gaps) {
+        image = QImage(declared, QImage::Format_Indexed8);
+        if (image.isNull())
+            return refuse(problem, path, Kind::Corrupt);
+        image.fill(0);
+    }
+    const uchar *const prepared = image.constBits();
     if (!reader->read(&image) || image.isNull() || warnings.sawDamage())
         return refuse(problem, path, Kind::Corrupt);
+    if (gaps && image.constBits() != prepared)
+        return refuse(problem, path, Kind::Corrupt); // decoded elsewhere, gaps unknown
     if (image.width() == 0 || image.height() == 0)
         return refuse(problem, path, Kind::ZeroSize);
     if (fit == PictureFit::Inside)

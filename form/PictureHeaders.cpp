@@ -47,38 +47,102 @@ QSize headerSize(int fd) {
 
 namespace {
 
-// Whether run-length coded rows end before the file says they are complete:
-// Qt's reader leaves what is missing in palette colour 0.
-bool runsAreShort(int fd, qint64 fileSize, qint64 offset, qint64 height, bool fourBits) {
-    if (offset >= fileSize)
-        return true;
-    const QByteArray runs = readAt(fd, offset, int(std::min<qint64>(fileSize - offset, INT_MAX)));
+// What a BMP's header says about its rows.
+struct BitmapHeader {
+    qint64 offset = 0; // where the pixels start
+    quint32 infoSize = 0;
+    qint64 width = 0;
+    qint64 height = 0; // rows, whichever way up they are stored
+    qint64 bits = 0;
+    qint64 compression = 0;
+    QByteArray bytes; // the first 66 bytes, for the colour masks
+};
+
+bool readBitmapHeader(int fd, BitmapHeader *header) {
+    const QByteArray h = readAt(fd, 0, 66);
+    if (h.size() < 26 || !h.startsWith("BM"))
+        return false;
+    header->offset = little32(h, 10);
+    header->infoSize = little32(h, 14);
+    if (header->infoSize == 12) {
+        header->width = little16(h, 18);
+        header->height = little16(h, 20);
+        header->bits = little16(h, 24);
+    } else if (h.size() >= 34) {
+        // Qt's reader takes these fields from any other header size too.
+        header->width = qint32(little32(h, 18));
+        header->height = qAbs(qint64(qint32(little32(h, 22))));
+        header->bits = little16(h, 28);
+        header->compression = little32(h, 30);
+    } else {
+        return false;
+    }
+    header->bytes = h;
+    return header->width > 0 && header->bits > 0;
+}
+
+bool isRunLengthCoded(const BitmapHeader &header) {
+    return header.compression == 1 || header.compression == 2;
+}
+
+// How far run-length codes reach: whether they end before the picture is
+// complete (Qt's reader then stops quietly), and whether they pass over
+// pixels on purpose, by a jump or by ending a row or the picture early. Qt's
+// reader leaves such pixels as it found the memory.
+struct RunsReach {
+    bool complete = false;
+    bool gaps = false;
+};
+
+RunsReach walkRuns(int fd, qint64 fileSize, const BitmapHeader &header) {
+    RunsReach reach;
+    if (header.offset >= fileSize)
+        return reach;
+    const QByteArray runs =
+        readAt(fd, header.offset, int(std::min<qint64>(fileSize - header.offset, INT_MAX)));
+    const bool fourBits = header.compression == 2;
     qint64 at = 0;
     qint64 row = 0;
+    qint64 x = 0;
     while (at + 2 <= runs.size()) {
         const int count = quint8(runs[at]);
         const int code = quint8(runs[at + 1]);
         at += 2;
-        if (count > 0)
+        if (count > 0) {
+            x += count;
             continue;
+        }
         if (code == 0) { // the end of a row
-            if (++row >= height)
-                return false;
-        } else if (code == 1) { // the end of the picture, the rest left blank on purpose
-            return false;
+            reach.gaps |= x < header.width;
+            x = 0;
+            if (++row >= header.height) {
+                reach.complete = true;
+                return reach;
+            }
+        } else if (code == 1) { // the end of the picture, the rest left blank
+            reach.gaps |= row < header.height - 1 || x < header.width;
+            reach.complete = true;
+            return reach;
         } else if (code == 2) { // a jump right and down
             if (at + 2 > runs.size())
-                return true;
-            row += quint8(runs[at + 1]);
+                return reach;
+            const int right = quint8(runs[at]);
+            const int down = quint8(runs[at + 1]);
+            reach.gaps |= right > 0 || down > 0;
+            x += right;
+            row += down;
             at += 2;
-            if (row >= height)
-                return false;
+            if (row >= header.height) {
+                reach.complete = true;
+                return reach;
+            }
         } else { // `code` pixels as they are, padded to a whole word
+            x += code;
             const qint64 bytes = fourBits ? (code + 1) / 2 : code;
             at += bytes + (bytes & 1);
         }
     }
-    return true;
+    return reach;
 }
 
 } // namespace
@@ -87,39 +151,29 @@ bool runsAreShort(int fd, qint64 fileSize, qint64 offset, qint64 height, bool fo
 // image with its missing rows unset, and takes colour masks of nothing for
 // black. The header says how long the rows must be, and what masks are.
 bool bitmapIsDamaged(int fd, qint64 fileSize) {
-    const QByteArray h = readAt(fd, 0, 66);
-    if (h.size() < 26 || !h.startsWith("BM"))
+    BitmapHeader header;
+    if (!readBitmapHeader(fd, &header))
         return false;
-    const qint64 offset = little32(h, 10);
-    const quint32 infoSize = little32(h, 14);
-    qint64 width = 0, height = 0, bits = 0, compression = 0;
-    if (infoSize == 12) {
-        width = little16(h, 18);
-        height = little16(h, 20);
-        bits = little16(h, 24);
-    } else if (h.size() >= 34) {
-        // Qt's reader takes these fields from any other header size too.
-        width = qint32(little32(h, 18));
-        height = qAbs(qint64(qint32(little32(h, 22))));
-        bits = little16(h, 28);
-        compression = little32(h, 30);
-    } else {
-        return false;
-    }
-    if (width <= 0 || bits <= 0)
-        return false;
-    if (compression == 1 || compression == 2)
-        return runsAreShort(fd, fileSize, offset, height, compression == 2);
+    if (isRunLengthCoded(header))
+        return !walkRuns(fd, fileSize, header).complete;
     // The red, green and blue masks follow the basic header, or are its last fields.
-    if (compression == 3 && infoSize >= 40 && (bits == 16 || bits == 32)) {
+    const QByteArray &h = header.bytes;
+    if (header.compression == 3 && header.infoSize >= 40 &&
+        (header.bits == 16 || header.bits == 32)) {
         if (h.size() < 66)
             return true;
         if (little32(h, 54) == 0 || little32(h, 58) == 0 || little32(h, 62) == 0)
             return true;
     }
     // Whatever else the header says, the rows must all be there.
-    const qint64 rowBytes = (width * bits + 31) / 32 * 4;
-    return fileSize < offset + rowBytes * height;
+    const qint64 rowBytes = (header.width * header.bits + 31) / 32 * 4;
+    return fileSize < header.offset + rowBytes * header.height;
+}
+
+bool bitmapLeavesGaps(int fd, qint64 fileSize) {
+    BitmapHeader header;
+    return readBitmapHeader(fd, &header) && isRunLengthCoded(header) &&
+           walkRuns(fd, fileSize, header).gaps;
 }
 
 // Qt reads only version 2 of TGA, which ends in its footer; without one, its

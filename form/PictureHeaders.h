@@ -15,6 +15,11 @@ QSize headerSize(int fd);
 // run-length codes, end too soon), or its colour masks are empty.
 bool bitmapIsDamaged(int fd, qint64 fileSize);
 
+// Whether a run-length coded BMP passes over some of its pixels on purpose
+// (a jump, a row or the picture ended early). Qt's reader leaves those pixels
+// unset: whatever the memory held.
+bool bitmapLeavesGaps(int fd, qint64 fileSize);
+
 // Whether a TGA file lacks the footer of version 2, the only one Qt reads.
 bool targaLacksFooter(int fd, qint64 fileSize);
 

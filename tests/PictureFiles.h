@@ -158,7 +158,7 @@ inline QByteArray bitmap(int width, int height, int bits, quint32 compression,
     putLittle(bmp, quint32(data.size()));
     putLittle(bmp, 2835);
     putLittle(bmp, 2835);
-    putLittle(bmp, bits <= 8 ? 256 : 0);
+    putLittle(bmp, bits <= 8 ? 1u << bits : 0);
     putLittle(bmp, 0);
     return bmp + extra + data;
 }
@@ -175,6 +175,30 @@ inline QByteArray runLengthBitmap(int rows = 8) {
     if (rows == 8)
         runs += QByteArray("\0\x01", 2);
     return bitmap(8, 8, 8, 1, palette, runs);
+}
+
+// A 40 x 30 run-length coded BMP (8 or 4 bits a pixel) that passes over
+// pixels on purpose: the blue rows are coded, and a jump over five rows, half a
+// row ended early and the picture ended ten rows early leave the rest unset.
+// Palette colour 0 is red.
+inline QByteArray runLengthBitmapWithGaps(int bits) {
+    QByteArray palette;
+    putLittle(palette, 0x00c82828);
+    putLittle(palette, 0x002828c8);
+    for (int i = 2; i < (1 << bits); ++i)
+        putLittle(palette, 0x00ffffff);
+    const char blue = bits == 8 ? '\x01' : '\x11'; // one pixel, or two, of colour 1
+    const auto run = [&](int pixels) { return QByteArray(1, char(pixels)) + blue; };
+    const QByteArray endOfRow("\0\0", 2);
+    QByteArray runs;
+    for (int y = 0; y < 10; ++y) // the bottom ten rows
+        runs += run(40) + endOfRow;
+    runs += QByteArray("\0\x02\0\x05", 4); // five rows down
+    runs += run(20) + endOfRow;            // then half a row
+    for (int y = 16; y < 20; ++y)
+        runs += run(40) + endOfRow;
+    runs += QByteArray("\0\x01", 2); // and the top ten rows left out
+    return bitmap(40, 30, bits, bits == 8 ? 1 : 2, palette, runs);
 }
 
 // A small picture with something in every corner and a mark in the middle, so

@@ -162,6 +162,26 @@ private slots:
 
     // Every file a person might hand over that is not a usable picture: each is
     // refused with its own reason, naming the file, and nothing is returned.
+    // A run-length coded BMP may pass over pixels; they show in its first
+    // colour, never as whatever the memory held.
+    void runLengthBitmapShowsWhatItPassesOverInItsFirstColour() {
+        for (const int bits : {8, 4}) {
+            const QString path = write(runLengthBitmapWithGaps(bits), ".bmp");
+            QString error;
+            const QImage shown = form::LoadPicture(path, QSize(40, 30), 1.0, &error);
+            QVERIFY2(!shown.isNull(), qPrintable(error));
+            const QColor red(200, 40, 40), blue(40, 40, 200);
+            for (int y = 0; y < 30; ++y) {
+                for (int x = 0; x < 40; ++x) {
+                    const bool coded = y >= 20 || (y >= 10 && y <= 13) || (y == 14 && x < 20);
+                    QVERIFY2(shown.pixelColor(x, y) == (coded ? blue : red),
+                             qPrintable(
+                                 QStringLiteral("%1 bits, pixel %2, %3").arg(bits).arg(x).arg(y)));
+                }
+            }
+        }
+    }
+
     void refusesEveryBadFileWithItsReason_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("kind");

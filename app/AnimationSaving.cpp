@@ -1,12 +1,16 @@
 #include "app/AnimationSaving.h"
 
+#include "app/DialogFolder.h"
 #include "app/Tessaline.h"
 #include "export/AnimationFile.h"
 #include "export/RevealAnimation.h"
+#include "export/SafeFile.h"
 #include "export/SlideFrames.h"
 #include "export/VideoWriter.h"
 #include "form/LoadPicture.h"
+#include "form/QtTranslation.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -79,12 +83,17 @@ void saveEffectAnimation(Tessaline &window) {
     const QString name =
         QStringLiteral("ефект-%1.gif").arg(selectedEffect(window), 2, 10, QLatin1Char('0'));
     QString filter = kGifFilter;
+    form::loadQtTranslation();
+    // Where the last animation went, and the user's pictures the first time.
+    static QString lastFolder;
     QString path = QFileDialog::getSaveFileName(
-        &window, QStringLiteral("Запази ефекта като анимация"), name,
+        &window, QStringLiteral("Запази ефекта като анимация"),
+        QDir(dialogFolder(lastFolder)).filePath(name),
         kGifFilter + QStringLiteral(";;") + kWebpFilter + QStringLiteral(";;") + kMp4Filter,
         &filter);
     if (path.isEmpty())
         return;
+    lastFolder = QFileInfo(path).absolutePath();
     exporting::AnimationFormat format;
     exporting::VideoCodec codec;
     if (!exporting::animationFormatFor(path, &format) && !exporting::videoCodecFor(path, &codec))
@@ -95,6 +104,9 @@ void saveEffectAnimation(Tessaline &window) {
     QProgressDialog progress(QStringLiteral("Записване на анимацията…"), QStringLiteral("Отказ"), 0,
                              1, &window);
     progress.setWindowModality(Qt::WindowModal);
+    // A session that ends during the save (logging out, a kill) takes the
+    // half-written file with it; the file it replaces stays as it was.
+    exporting::removeTemporariesOnStop();
     QString error;
     if (!exportEffectAnimation(window, path, progress, &error) && !error.isEmpty())
         QMessageBox::warning(&window, QStringLiteral("Анимацията не е записана"), error);

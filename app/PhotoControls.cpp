@@ -1,5 +1,6 @@
 #include "app/PhotoControls.h"
 
+#include "app/DialogFolder.h"
 #include "app/PhotoFileDialog.h"
 #include "app/Tessaline.h"
 #include "form/QtTranslation.h"
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QCompleter>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -18,7 +18,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QToolTip>
 #include <QtConcurrent/QtConcurrentRun>
@@ -90,13 +89,7 @@ void PhotoControls::chooseFile(Box box) {
     // One filter for every format the installed plugins read.
     const QStringList patterns = form::readablePicturePatterns();
     form::loadQtTranslation();
-    // The user's pictures the first time, then wherever the last photo came
-    // from.
-    QString folder = m_lastFolder;
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!QFileInfo(folder).isDir())
-        folder = QDir::homePath();
+    const QString folder = dialogFolder(m_lastFolder);
     // One dialog, kept: a screen reader still asks about a dialog's parts
     // after it has closed.
     if (!m_dialog) {

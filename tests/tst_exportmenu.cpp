@@ -3,11 +3,14 @@
 #include "app/PhotoControls.h"
 #include "app/Tessaline.h"
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QImageReader>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class TestExportMenu : public QObject {
     Q_OBJECT
@@ -66,6 +69,47 @@ private slots:
                                        progress, &error));
         QCOMPARE(error, QString());
         QVERIFY(QDir(m_dir->path()).isEmpty());
+    }
+
+    // The save dialog is in the window's language and opens among the user's
+    // pictures, then where the last animation went; never in the folder the
+    // program was started from.
+    void saveDialogOpensInPicturesThenWhereTheLastAnimationWent() {
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", QFile::encodeName(m_dir->path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("config"))));
+        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("Pictures")));
+        QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("уроци")));
+
+        QStringList opened;
+        QString fileType;
+        const auto answer = [&](const QString &name) {
+            QTimer::singleShot(0, [&, name] {
+                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                opened << QDir::cleanPath(dialog->directory().absolutePath());
+                fileType = dialog->labelText(QFileDialog::FileType);
+                if (name.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(m_dir->filePath(name));
+                static_cast<QDialog *>(dialog)->accept();
+            });
+        };
+        answer(QStringLiteral("уроци/ефект.gif"));
+        saveEffectAnimation(*m_window);
+        answer(QString());
+        saveEffectAnimation(*m_window);
+        qputenv("HOME", home);
+        qputenv("XDG_CONFIG_HOME", config);
+
+        QCOMPARE(opened, QStringList({m_dir->filePath(QStringLiteral("Pictures")),
+                                      m_dir->filePath(QStringLiteral("уроци"))}));
+        QVERIFY(QFileInfo(m_dir->filePath(QStringLiteral("уроци/ефект.gif"))).size() > 0);
+        QCOMPARE(fileType, QStringLiteral("Файлове от тип:"));
     }
 
 private:

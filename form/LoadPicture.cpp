@@ -312,6 +312,14 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, Pict
         return refuse(problem, path, Kind::Corrupt); // decoded elsewhere, gaps unknown
     if (image.width() == 0 || image.height() == 0)
         return refuse(problem, path, Kind::ZeroSize);
+    // Qt scales a picture stored in any other format through its painter,
+    // which reads past the edge of a picture one pixel wide or high; and a
+    // palette may lack colours the pixels use. The 32-bit copy has neither
+    // fault: colours the palette lacks are black there.
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32 &&
+        image.format() != QImage::Format_ARGB32_Premultiplied)
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                : QImage::Format_RGB32);
     if (fit == PictureFit::Inside)
         return fitPictureInside(image, deviceSize(size, devicePixelRatio));
     return fitPicture(image, size, devicePixelRatio);

@@ -2,8 +2,8 @@
 # The reliability checks, run by CI after the main build and its tests:
 #   asan      the unit tests and a scripted session, built with AddressSanitizer
 #             and UndefinedBehaviorSanitizer (build-asan/)
-#   valgrind  a scripted session under memcheck, of the normal build less its
-#             videos (build-valgrind/)
+#   valgrind  the picture loader's tests and a scripted session under memcheck,
+#             of the normal build less its videos (build-valgrind/)
 #   fault     the run-time error path, on a test-only program with a fault put
 #             in (from build/ where it was configured so, else build-fault/)
 #
@@ -37,15 +37,20 @@ valgrind_session() {
     # through libjxl) whose start-up runs an instruction Valgrind can't run.
     # The video writer is checked under the sanitizers above instead.
     cmake -S . -B build-valgrind -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALINE_VIDEO=OFF \
-        -DBUILD_TESTING=OFF -DTESSALINE_WERROR=ON >/dev/null
-    cmake --build build-valgrind -j$JOBS --target tessaline
+        -DBUILD_TESTING=ON -DTESSALINE_WERROR=ON >/dev/null
+    cmake --build build-valgrind -j$JOBS --target tessaline tst_loadpicture
+    local memcheck=(valgrind --tool=memcheck -q --error-exitcode=99 --child-silent-after-fork=yes
+        --suppressions="$here/valgrind.supp" --gen-suppressions=all --num-callers=40)
+    # The picture loader on odd and damaged files. Qt's decoders and scalers
+    # are not built with the sanitizers: only here is it seen when they read
+    # memory that a picture never set, or past its end.
+    (cd build-valgrind/tests &&
+        QT_QPA_PLATFORM=offscreen QT_ENABLE_HIGHDPI_SCALING=0 "${memcheck[@]}" ./tst_loadpicture -silent)
     # Without a session bus libdbus forks to start one, and the exec fails; the
     # forked copy of the program then ends with every other thread's memory
     # unreachable. That copy is libdbus's, not the program: it is not checked.
-    "$here/session.py" build-valgrind/app/tessaline \
-        valgrind --tool=memcheck -q --error-exitcode=99 --child-silent-after-fork=yes \
-        --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite \
-        --suppressions="$here/valgrind.supp" --gen-suppressions=all --num-callers=40
+    "$here/session.py" build-valgrind/app/tessaline "${memcheck[@]}" \
+        --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite
 }
 
 fault() {

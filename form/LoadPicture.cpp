@@ -69,6 +69,31 @@ qint64 decodedBytes(QSize size, QImage::Format format) {
     return bits == 32 ? decoded : decoded + pixels * 4;
 }
 
+// Qt's painter reads a palette by the pixels' values, past its end where a
+// file uses colours its palette lacks. Those colours are made black, as Qt
+// shows them when it converts such a picture.
+void completePalette(QImage &image) {
+    const int needed = image.format() == QImage::Format_Indexed8 ? 256 : image.depth() == 1 ? 2 : 0;
+    if (image.colorCount() >= needed)
+        return;
+    QList<QRgb> table = image.colorTable();
+    const bool grey = table.isEmpty() && needed == 256; // no palette at all: shades of grey
+    for (int i = int(table.size()); i < needed; ++i)
+        table.append(grey ? qRgb(i, i, i) : qRgb(0, 0, 0));
+    image.setColorTable(table);
+}
+
+// Qt scales a picture that isn't stored in 32 bits through its painter,
+// which reads past the edge of a picture one pixel wide or high. A copy in
+// 32 bits is scaled on its own, by averaging.
+QImage in32Bits(QImage image) {
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32 &&
+        image.format() != QImage::Format_ARGB32_Premultiplied)
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                : QImage::Format_RGB32);
+    return image;
+}
+
 } // namespace
 
 QString PictureProblem::english() const {
@@ -168,7 +193,7 @@ QImage fitPicture(const QImage &image, QSize size, qreal devicePixelRatio) {
         QPainter thin(&cropped);
         thin.drawImage(QRect(QPoint(0, 0), plenty), image, kept);
     } else {
-        cropped = image.copy(kept);
+        cropped = in32Bits(image.copy(kept));
     }
 
     QImage fitted(target, QImage::Format_RGB32);
@@ -198,12 +223,14 @@ QImage fitPictureInside(const QImage &image, QSize size) {
     const QSize target = insideSize(image.size(), size);
     // As in fitPicture, a huge picture is thinned out first.
     const QSize plenty = target * 3;
-    QImage source = image;
+    QImage source;
     if (image.width() > plenty.width() && image.height() > plenty.height()) {
         source = QImage(plenty, QImage::Format_ARGB32_Premultiplied);
         source.fill(Qt::transparent);
         QPainter thin(&source);
         thin.drawImage(QRect(QPoint(0, 0), plenty), image);
+    } else {
+        source = in32Bits(image);
     }
     QImage fitted(target, QImage::Format_RGB32);
     fitted.fill(Qt::white);
@@ -312,14 +339,7 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, Pict
         return refuse(problem, path, Kind::Corrupt); // decoded elsewhere, gaps unknown
     if (image.width() == 0 || image.height() == 0)
         return refuse(problem, path, Kind::ZeroSize);
-    // Qt scales a picture stored in any other format through its painter,
-    // which reads past the edge of a picture one pixel wide or high; and a
-    // palette may lack colours the pixels use. The 32-bit copy has neither
-    // fault: colours the palette lacks are black there.
-    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32 &&
-        image.format() != QImage::Format_ARGB32_Premultiplied)
-        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                : QImage::Format_RGB32);
+    completePalette(image);
     if (fit == PictureFit::Inside)
         return fitPictureInside(image, deviceSize(size, devicePixelRatio));
     return fitPicture(image, size, devicePixelRatio);

@@ -182,22 +182,23 @@ private slots:
         }
     }
 
-    // A colour that the palette lacks shows black.
+    // A colour that the palette lacks shows black, in a picture large enough
+    // to be thinned out before it is scaled.
     void colourMissingFromThePaletteShowsBlack() {
         QByteArray palette;
         putLittle(palette, 0x00c82828);
         putLittle(palette, 0x002828c8);
         QByteArray rows;
-        for (int y = 0; y < 30; ++y)
-            rows += QByteArray(20, '\x01') + QByteArray(20, '\x07');
-        QByteArray bmp = bitmap(40, 30, 8, 0, palette, rows);
+        for (int y = 0; y < 600; ++y)
+            rows += QByteArray(400, '\x01') + QByteArray(400, '\x07');
+        QByteArray bmp = bitmap(800, 600, 8, 0, palette, rows);
         bmp[46] = 2; // two colours in the palette, not 256
         bmp[47] = 0;
         QString error;
-        const QImage shown = form::LoadPicture(write(bmp, ".bmp"), QSize(40, 30), 1.0, &error);
+        const QImage shown = form::LoadPicture(write(bmp, ".bmp"), kPhoto, 1.0, &error);
         QVERIFY2(!shown.isNull(), qPrintable(error));
-        QCOMPARE(shown.pixelColor(5, 15), QColor(40, 40, 200));
-        QCOMPARE(shown.pixelColor(35, 15), QColor(Qt::black));
+        QCOMPARE(shown.pixelColor(20, 90), QColor(40, 40, 200));
+        QCOMPARE(shown.pixelColor(230, 90), QColor(Qt::black));
     }
 
     void refusesEveryBadFileWithItsReason_data() {

@@ -77,9 +77,12 @@ void completePalette(QImage &image) {
     if (image.colorCount() >= needed)
         return;
     QList<QRgb> table = image.colorTable();
-    const bool grey = table.isEmpty() && needed == 256; // no palette at all: shades of grey
-    for (int i = int(table.size()); i < needed; ++i)
-        table.append(grey ? qRgb(i, i, i) : qRgb(0, 0, 0));
+    // No palette at all: shades of grey from black to white, as Qt takes it.
+    const bool grey = table.isEmpty();
+    for (int i = int(table.size()); i < needed; ++i) {
+        const int shade = grey ? i * 255 / (needed - 1) : 0;
+        table.append(qRgb(shade, shade, shade));
+    }
     image.setColorTable(table);
 }
 

@@ -1,7 +1,6 @@
 #include "present/Show.h"
 
 #include "form/WindowSystem.h"
-
 #include "present/PresentationView.h"
 #include "present/PresenterView.h"
 #include "present/ScreenSaverInhibitor.h"
@@ -89,7 +88,6 @@ void Show::start(QScreen *screen) {
     m_view->setWindowTitle(QStringLiteral("Tessaline"));
     connect(m_view.get(), &PresentationView::leaving, this, &Show::end);
     // Transitions shown whole, never a frame torn between two slides.
-    m_view->winId();
     form::keepComposited(m_view.get());
     placeOn(m_view.get(), screen);
     m_view->begin(std::min(first, m_deck.count()));

@@ -319,7 +319,9 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, Pict
         }
     }
 
-    if ((reader->format() == "bmp" && bitmapIsDamaged(fd, info.st_size)) ||
+    const BitmapState bitmap =
+        reader->format() == "bmp" ? bitmapState(fd, info.st_size) : BitmapState::Whole;
+    if (bitmap == BitmapState::Damaged ||
         (reader->format() == "gif" && gifFirstImageIsDamaged(fd, info.st_size)))
         return refuse(problem, path, Kind::Corrupt);
 
@@ -327,8 +329,7 @@ QImage LoadPicture(const QString &path, QSize size, qreal devicePixelRatio, Pict
     // reader leaves those as the memory was: they are decoded into a picture
     // already filled with the palette's first colour, as other viewers show them.
     QImage image;
-    const bool gaps =
-        reader->format() == "bmp" && declared.isValid() && bitmapLeavesGaps(fd, info.st_size);
+    const bool gaps = bitmap == BitmapState::WithGaps && declared.isValid();
     if (gaps) {
         image = QImage(declared, QImage::Format_Indexed8);
         if (image.isNull())

@@ -150,30 +150,29 @@ RunsReach walkRuns(int fd, qint64 fileSize, const BitmapHeader &header) {
 // Qt's BMP reader stops quietly at the end of a short file and returns the
 // image with its missing rows unset, and takes colour masks of nothing for
 // black. The header says how long the rows must be, and what masks are.
-bool bitmapIsDamaged(int fd, qint64 fileSize) {
+BitmapState bitmapState(int fd, qint64 fileSize) {
     BitmapHeader header;
     if (!readBitmapHeader(fd, &header))
-        return false;
-    if (isRunLengthCoded(header))
-        return !walkRuns(fd, fileSize, header).complete;
+        return BitmapState::Whole;
+    if (isRunLengthCoded(header)) {
+        const RunsReach reach = walkRuns(fd, fileSize, header);
+        return !reach.complete ? BitmapState::Damaged
+               : reach.gaps    ? BitmapState::WithGaps
+                               : BitmapState::Whole;
+    }
     // The red, green and blue masks follow the basic header, or are its last fields.
     const QByteArray &h = header.bytes;
     if (header.compression == 3 && header.infoSize >= 40 &&
         (header.bits == 16 || header.bits == 32)) {
         if (h.size() < 66)
-            return true;
+            return BitmapState::Damaged;
         if (little32(h, 54) == 0 || little32(h, 58) == 0 || little32(h, 62) == 0)
-            return true;
+            return BitmapState::Damaged;
     }
     // Whatever else the header says, the rows must all be there.
     const qint64 rowBytes = (header.width * header.bits + 31) / 32 * 4;
-    return fileSize < header.offset + rowBytes * header.height;
-}
-
-bool bitmapLeavesGaps(int fd, qint64 fileSize) {
-    BitmapHeader header;
-    return readBitmapHeader(fd, &header) && isRunLengthCoded(header) &&
-           walkRuns(fd, fileSize, header).gaps;
+    return fileSize < header.offset + rowBytes * header.height ? BitmapState::Damaged
+                                                               : BitmapState::Whole;
 }
 
 // Qt reads only version 2 of TGA, which ends in its footer; without one, its
